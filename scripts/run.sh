@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, starts the forecast service with its demo
+# data and then Skycaster. Without a display it runs on Xvfb with a tray host,
+# waits for the first forecast and saves screenshots.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/setup.sh"
+build="${SKYCASTER_BUILD_DIR:-$root/build/run}"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYCASTER_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+exec "$root/scripts/demo.sh" "$build"

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the program need.
+# Idempotent; prints nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake g++ ninja-build ccache pkg-config
+  qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libssl-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
+  xvfb xdotool x11-utils imagemagick trayer openbox xcompmgr tinyproxy procps tzdata wrk
+  # the program at run time
+  fonts-ipafont-gothic xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,39 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+QString dataPath(const QString &relative)
+{
+    return QDir(QStringLiteral(SKYCASTER_TEST_DATA_DIR)).filePath(relative);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+QString artifactPath(const QString &fileName)
+{
+    QString dir = qEnvironmentVariable("SKYCASTER_ARTIFACTS", QStringLiteral(SKYCASTER_ARTIFACTS_DIR));
+    QDir().mkpath(dir);
+    return QDir(dir).filePath(fileName);
+}
+
+} // namespace testsupport

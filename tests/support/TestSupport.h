@@ -1,0 +1,22 @@
+#pragma once
+
+#include "TestPaths.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace testsupport {
+
+/// Absolute path of a file under tests/data.
+QString dataPath(const QString &relative);
+
+/// Whole content of a file, or an empty array when it cannot be read.
+QByteArray readAll(const QString &path);
+
+/// Writes bytes to a file, creating folders; fails the current test on error.
+void writeFile(const QString &path, const QByteArray &bytes);
+
+/// Folder for screenshots and images a test leaves behind for people to look at.
+QString artifactPath(const QString &fileName);
+
+} // namespace testsupport
