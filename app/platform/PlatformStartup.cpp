@@ -1,0 +1,16 @@
+#include "PlatformStartup.h"
+
+#include <QtGlobal>
+
+namespace platform {
+
+void ChoosePlatformBeforeQApplication()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace platform
