@@ -1,5 +1,6 @@
 #include "PlatformStartup.h"
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace platform {
@@ -10,7 +11,7 @@ void ChoosePlatformBeforeQApplication()
         return;
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
         return;
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
 }
 
 } // namespace platform
