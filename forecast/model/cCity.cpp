@@ -1,0 +1,5 @@
+#include "cCity.h"
+
+cCity::cCity(roModelKey) {}
+
+cCity::~cCity() = default;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "roModelKey.h"
+
+#include <QString>
+
+#include <memory>
+
+/// One city of a prefecture.
+class cCity {
+public:
+    /// Library only: objects come from the library's factory.
+    explicit cCity(roModelKey);
+    ~cCity();
+    cCity(const cCity &) = delete;
+    cCity &operator=(const cCity &) = delete;
+
+    /// The city element's source attribute.
+    const QString &Source() const { return m_Source; }
+    /// Sets Source.
+    void setSource(const QString &value) { m_Source = value; }
+    /// The city element's id attribute.
+    const QString &ID() const { return m_ID; }
+    /// Sets ID.
+    void setID(const QString &value) { m_ID = value; }
+    /// The city element's title attribute.
+    const QString &Title() const { return m_Title; }
+    /// Sets Title.
+    void setTitle(const QString &value) { m_Title = value; }
+
+private:
+    QString m_Source;
+    QString m_ID;
+    QString m_Title;
+};

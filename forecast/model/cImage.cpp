@@ -1,0 +1,5 @@
+#include "cImage.h"
+
+cImage::cImage(roModelKey) {}
+
+cImage::~cImage() = default;

@@ -1,0 +1,5 @@
+#include "cLocation.h"
+
+cLocation::cLocation(roModelKey) {}
+
+cLocation::~cLocation() = default;

@@ -1,0 +1,5 @@
+#include "cTemperature.h"
+
+cTemperature::cTemperature(roModelKey) {}
+
+cTemperature::~cTemperature() = default;

@@ -1,0 +1,187 @@
+#include "roGeneralDate.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <array>
+
+namespace ro {
+namespace {
+
+bool isAllDigits(QStringView s)
+{
+    if (s.isEmpty())
+        return false;
+    for (QChar c : s) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+// 1..12 for an English month name or its three-letter abbreviation, else 0.
+int monthOf(const QString &token)
+{
+    static const std::array<const char *, 12> names = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
+                                                       "MAY",       "JUNE",     "JULY",     "AUGUST",
+                                                       "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
+    const QString upper = token.toUpper();
+    if (upper.size() < 3)
+        return 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const QString name = QString::fromLatin1(names[i]);
+        if (upper == name || upper == name.left(3) || (upper.size() == 4 && upper == QLatin1String("SEPT") && i == 8))
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+// "H:mm" or "H:mm:ss"; hours 0-23.
+std::optional<QTime> timeOf(const QString &token)
+{
+    const QStringList parts = token.split(u':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return std::nullopt;
+    for (int i = 0; i < parts.size(); ++i) {
+        if (!isAllDigits(parts[i]) || parts[i].size() > 2 || (i > 0 && parts[i].size() != 2))
+            return std::nullopt;
+    }
+    const int h = parts[0].toInt();
+    const int m = parts[1].toInt();
+    const int s = parts.size() == 3 ? parts[2].toInt() : 0;
+    if (h > 23 || m > 59 || s > 59)
+        return std::nullopt;
+    return QTime(h, m, s);
+}
+
+std::optional<QDate> dateOf(int year, int month, int day)
+{
+    if (year < 100 || year > 9999)
+        return std::nullopt;
+    const QDate date(year, month, day);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+int dayOf(const QString &token)
+{
+    return isAllDigits(token) && token.size() <= 2 ? token.toInt() : 0;
+}
+
+int yearOf(const QString &token)
+{
+    return isAllDigits(token) && token.size() == 4 ? token.toInt() : 0;
+}
+
+std::optional<QDate> dateFromTokens(const QStringList &tokens)
+{
+    if (tokens.size() == 1) {
+        const QStringList parts = tokens[0].split(u'/');
+        if (parts.size() != 3 || !isAllDigits(parts[1]) || !isAllDigits(parts[2]) || parts[1].size() > 2)
+            return std::nullopt;
+        const int year = yearOf(parts[0]);
+        const int day = dayOf(parts[2]);
+        if (year == 0 || day == 0)
+            return std::nullopt;
+        return dateOf(year, parts[1].toInt(), day);
+    }
+    if (tokens.size() != 3)
+        return std::nullopt;
+    if (int month = monthOf(tokens[1]); month != 0) { // 08 DEC 2006
+        const int day = dayOf(tokens[0]);
+        const int year = yearOf(tokens[2]);
+        return day && year ? dateOf(year, month, day) : std::nullopt;
+    }
+    if (int month = monthOf(tokens[0]); month != 0) { // DEC 08 2006
+        const int day = dayOf(tokens[1]);
+        const int year = yearOf(tokens[2]);
+        return day && year ? dateOf(year, month, day) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QString GeneralDateText(const QDateTime &dateTime)
+{
+    if (!dateTime.isValid())
+        return {};
+    const QDate date = dateTime.date();
+    const QTime time = dateTime.time();
+    const QString timeText = time.toString(QStringLiteral("H:mm:ss"));
+    if (date == ZeroDate())
+        return timeText;
+    const QString dateText = date.toString(QStringLiteral("yyyy/MM/dd"));
+    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
+        return dateText;
+    return dateText + u' ' + timeText;
+}
+
+std::optional<QDateTime> ParseDateTime(const QString &text)
+{
+    static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
+    const QStringList tokens = text.split(separators, Qt::SkipEmptyParts);
+    std::optional<QTime> time;
+    bool pm = false;
+    bool meridiem = false;
+    QStringList dateTokens;
+    for (const QString &token : tokens) {
+        const QString upper = token.toUpper();
+        if (token.contains(u':')) {
+            if (time)
+                return std::nullopt;
+            time = timeOf(token);
+            if (!time)
+                return std::nullopt;
+        } else if (upper == QLatin1String("AM") || upper == QLatin1String("PM")) {
+            if (meridiem || !time)
+                return std::nullopt;
+            meridiem = true;
+            pm = upper == QLatin1String("PM");
+        } else {
+            dateTokens.append(token);
+        }
+    }
+    if (meridiem) {
+        int hour = time->hour();
+        if (hour < 1 || hour > 12)
+            return std::nullopt;
+        hour = (hour % 12) + (pm ? 12 : 0);
+        time = QTime(hour, time->minute(), time->second());
+    }
+    std::optional<QDate> date;
+    if (dateTokens.isEmpty()) {
+        if (!time)
+            return std::nullopt;
+        date = ZeroDate();
+    } else {
+        date = dateFromTokens(dateTokens);
+        if (!date)
+            return std::nullopt;
+    }
+    // Naive local date/time: no zone, so no daylight-saving gaps can move it.
+    return QDateTime(*date, time.value_or(QTime(0, 0)), Qt::UTC);
+}
+
+std::optional<QDateTime> NormalizeDateTime(const QString &text)
+{
+    QString s = text;
+    qsizetype cut = s.indexOf(u'+');
+    if (cut < 0)
+        cut = s.indexOf(u'-');
+    if (cut >= 0)
+        s.truncate(cut);
+    s = s.toUpper();
+    for (const char *day : {"SUN,", "MON,", "TUE,", "WED,", "THU,", "FRI,", "SAT,"})
+        s.remove(QLatin1String(day), Qt::CaseSensitive);
+    return ParseDateTime(s.trimmed());
+}
+
+QString NormalizeDate(const QString &text)
+{
+    const auto dateTime = NormalizeDateTime(text);
+    return dateTime ? GeneralDateText(*dateTime) : QStringLiteral("-");
+}
+
+} // namespace ro

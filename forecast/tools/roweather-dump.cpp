@@ -1,0 +1,263 @@
+// roweather-dump FILE: reads a forecast document (lwws) or, failing that, an
+// area list (ldWeather:source) through roWeatherLib and prints the object
+// model as JSON on stdout.
+#include "cAreas.h"
+#include "cCities.h"
+#include "cImage.h"
+#include "cLocations.h"
+#include "cPrefs.h"
+#include "cTemperature.h"
+#include "cWeather.h"
+#include "roMessageBox.h"
+#include "roWeatherParser.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+// A small ordered JSON writer: members come out in the model's order.
+class Json {
+public:
+    QString out;
+
+    void open(QChar bracket)
+    {
+        comma();
+        out += bracket;
+        m_first = true;
+        ++m_depth;
+    }
+    void close(QChar bracket)
+    {
+        --m_depth;
+        newline();
+        out += bracket;
+        m_first = false;
+    }
+    void key(const QString &name)
+    {
+        comma();
+        out += quoted(name) + QStringLiteral(": ");
+        m_afterKey = true;
+    }
+    void string(const QString &value) { raw(quoted(value)); }
+    void boolean(bool value) { raw(value ? QStringLiteral("true") : QStringLiteral("false")); }
+    void null() { raw(QStringLiteral("null")); }
+    void raw(const QString &text)
+    {
+        comma();
+        out += text;
+        m_first = false;
+    }
+    void field(const QString &name, const QString &value)
+    {
+        key(name);
+        string(value);
+    }
+
+private:
+    static QString quoted(const QString &s)
+    {
+        const QByteArray json = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+        return QString::fromUtf8(json.mid(1, json.size() - 2));
+    }
+    void newline()
+    {
+        out += u'\n';
+        out += QString(m_depth * 2, u' ');
+    }
+    void comma()
+    {
+        if (m_afterKey) {
+            m_afterKey = false;
+            return;
+        }
+        if (m_depth > 0) {
+            if (!m_first)
+                out += u',';
+            newline();
+        }
+        m_first = false;
+    }
+    int m_depth = 0;
+    bool m_first = true;
+    bool m_afterKey = false;
+};
+
+void variant(Json &json, const QString &name, const roVariant &v)
+{
+    json.key(name);
+    if (v.isEmpty()) {
+        json.null();
+    } else if (v.isObject()) {
+        json.string(QStringLiteral("<object>"));
+    } else if (v.value().typeId() == QMetaType::Int) {
+        json.raw(QString::number(v.value().toInt()));
+    } else {
+        json.string(v.value().toString());
+    }
+}
+
+void dumpWeather(Json &json, const cWeather &w)
+{
+    json.open(u'{');
+    json.field(QStringLiteral("Version"), w.Version());
+    json.field(QStringLiteral("Author"), w.Author());
+    json.field(QStringLiteral("LocationArea"), w.LocationArea());
+    json.field(QStringLiteral("LocationPref"), w.LocationPref());
+    json.field(QStringLiteral("LocationCity"), w.LocationCity());
+    json.field(QStringLiteral("Title"), w.Title());
+    json.field(QStringLiteral("Link"), w.Link());
+    json.field(QStringLiteral("Forecastday"), w.Forecastday());
+    json.field(QStringLiteral("Day"), w.Day());
+    json.field(QStringLiteral("ForecastDate"), w.ForecastDate());
+    json.field(QStringLiteral("Publictime"), w.Publictime());
+    json.field(QStringLiteral("Telop"), w.Telop());
+    json.field(QStringLiteral("Description"), w.Description());
+    const auto image = w.Image();
+    json.key(QStringLiteral("Image"));
+    json.open(u'{');
+    json.field(QStringLiteral("Title"), image->Title());
+    variant(json, QStringLiteral("Link"), image->Link());
+    json.field(QStringLiteral("URL"), image->URL());
+    json.field(QStringLiteral("lWidth"), image->lWidth());
+    variant(json, QStringLiteral("lHeight"), image->lHeight());
+    json.close(u'}');
+    const auto t = w.Temperature();
+    json.key(QStringLiteral("Temperature"));
+    json.open(u'{');
+    json.field(QStringLiteral("MaxCelsius"), t->MaxCelsius());
+    json.field(QStringLiteral("MaxFahrenheit"), t->MaxFahrenheit());
+    json.field(QStringLiteral("MinCelsius"), t->MinCelsius());
+    json.field(QStringLiteral("MinFahrenheit"), t->MinFahrenheit());
+    json.close(u'}');
+    json.key(QStringLiteral("Locations"));
+    json.open(u'[');
+    for (const auto &location : *w.Locations()) {
+        json.open(u'{');
+        json.field(QStringLiteral("Title"), location->Title());
+        json.field(QStringLiteral("Link"), location->Link());
+        json.field(QStringLiteral("Publictime"), location->Publictime());
+        json.close(u'}');
+    }
+    json.close(u']');
+    json.close(u'}');
+}
+
+void dumpAreas(Json &json, const cAreas &areas)
+{
+    json.open(u'[');
+    for (const auto &area : areas) {
+        json.open(u'{');
+        json.field(QStringLiteral("Title"), area->Title());
+        json.field(QStringLiteral("Source"), area->Source());
+        json.key(QStringLiteral("Prefs"));
+        json.open(u'[');
+        for (const auto &pref : *area->Prefs()) {
+            json.open(u'{');
+            json.field(QStringLiteral("Title"), pref->Title());
+            json.key(QStringLiteral("Cities"));
+            json.open(u'[');
+            for (const auto &city : *pref->Cities()) {
+                json.open(u'{');
+                json.field(QStringLiteral("Title"), city->Title());
+                json.field(QStringLiteral("ID"), city->ID());
+                json.field(QStringLiteral("Source"), city->Source());
+                json.close(u'}');
+            }
+            json.close(u']');
+            json.close(u'}');
+        }
+        json.close(u']');
+        json.close(u'}');
+    }
+    json.close(u']');
+}
+
+QString outcomeName(roWeatherParser::Outcome outcome)
+{
+    switch (outcome) {
+    case roWeatherParser::Outcome::LoadFailed: return QStringLiteral("load-failed");
+    case roWeatherParser::Outcome::WrongFormat: return QStringLiteral("wrong-format");
+    case roWeatherParser::Outcome::NoVersion: return QStringLiteral("no-version");
+    case roWeatherParser::Outcome::MissingAttribute: return QStringLiteral("missing-attribute");
+    case roWeatherParser::Outcome::Abandoned: return QStringLiteral("abandoned");
+    case roWeatherParser::Outcome::Complete: return QStringLiteral("complete");
+    }
+    return {};
+}
+
+void messageBox(Json &json, const ro::ScopedMessageBoxRecorder &boxes)
+{
+    json.key(QStringLiteral("messageBox"));
+    if (boxes.Shown().empty()) {
+        json.null();
+        return;
+    }
+    json.open(u'{');
+    json.field(QStringLiteral("text"), boxes.Shown().back().prompt);
+    json.field(QStringLiteral("caption"), boxes.Shown().back().title);
+    json.close(u'}');
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: roweather-dump FILE\n");
+        return 2;
+    }
+    const QString fileName = args[1];
+    Json json;
+    json.open(u'{');
+    json.field(QStringLiteral("file"), fileName);
+
+    ro::ScopedMessageBoxRecorder boxes;
+    std::shared_ptr<cWeather> weather;
+    roWeatherParser::Report report;
+    bool result = roWeatherParser::GetWeather(fileName, weather, &report);
+    if (report.outcome == roWeatherParser::Outcome::WrongFormat) {
+        boxes.Clear();
+        std::shared_ptr<cAreas> areas;
+        result = roWeatherParser::GetArea(fileName, areas, &report);
+        json.field(QStringLiteral("document"), QStringLiteral("area-list"));
+        json.key(QStringLiteral("result"));
+        json.boolean(result);
+        json.field(QStringLiteral("outcome"), outcomeName(report.outcome));
+        json.field(QStringLiteral("error"), report.detail);
+        messageBox(json, boxes);
+        json.field(QStringLiteral("Areas"), areas ? QStringLiteral("new") : QStringLiteral("unchanged"));
+        if (areas) {
+            json.key(QStringLiteral("cAreas"));
+            dumpAreas(json, *areas);
+        }
+    } else {
+        json.field(QStringLiteral("document"), QStringLiteral("forecast"));
+        json.key(QStringLiteral("result"));
+        json.boolean(result);
+        json.field(QStringLiteral("outcome"), outcomeName(report.outcome));
+        json.field(QStringLiteral("error"), report.detail);
+        messageBox(json, boxes);
+        const bool built = report.outcome == roWeatherParser::Outcome::Complete;
+        json.field(QStringLiteral("Weather"), built ? QStringLiteral("new")
+                                              : report.outcome == roWeatherParser::Outcome::NoVersion
+                                                  ? QStringLiteral("none")
+                                                  : QStringLiteral("unchanged"));
+        if (weather) {
+            json.key(QStringLiteral("cWeather"));
+            dumpWeather(json, *weather);
+        }
+    }
+    json.close(u'}');
+    QTextStream(stdout) << json.out << '\n';
+    return result ? 0 : 1;
+}
