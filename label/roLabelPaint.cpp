@@ -265,7 +265,8 @@ Result Paint(QImage &surface, const Look &look)
         } else {
             painter.begin(&surface);
         }
-        painter.setFont(font);
+        if (painter.isActive())
+            painter.setFont(font);
         const QColor ring = roColor::toQColor(look.BorderingColor);
         const int ringWidth = std::min(width, kMaxRingWidth);
 
