@@ -1,0 +1,207 @@
+#include "cWeatherIni.h"
+
+#include "NumberText.h"
+#include "basBase64.h"
+#include "cIniFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// The forecast service the program talks to unless the settings file names another.
+constexpr char kServiceHost[] = "http://127.0.0.1:8931";
+
+enum class Kind {
+    Text,
+    Password,
+    Flag,
+    Int16,
+    Int32
+};
+/// What a default text starts with.
+enum class Base {
+    None,
+    ProgramDir,
+    ServiceHost
+};
+
+struct SettingInfo {
+    cWeatherIni::Setting id;
+    const char *section;
+    const char *key;
+    Kind kind;
+    Base base;
+    const char *defaultText;
+};
+
+using S = cWeatherIni::Setting;
+
+// Every setting once, in the order they are read.
+constexpr SettingInfo kSettings[] = {
+    {S::CityID, "General", "CityID", Kind::Text, Base::None, ""},
+    {S::ForecastmapURL, "General", "ForecastmapURL", Kind::Text, Base::ServiceHost, "/forecast/rss/forecastmap.xml"},
+    {S::LastAccessCityID, "General", "LastAccessCityID", Kind::Text, Base::None, ""},
+    {S::LastPublicTime, "General", "LastPublicTime", Kind::Text, Base::None, ""},
+    {S::LastAccessDate, "General", "LastAccessDate", Kind::Text, Base::None, ""},
+    {S::Method, "Communication", "Method", Kind::Int16, Base::None, "0"},
+    {S::ProxyAuthentication, "Communication", "ProxyAuthentication", Kind::Flag, Base::None, "False"},
+    {S::ProxyPassword, "Communication", "ProxyPassword", Kind::Password, Base::None, ""},
+    {S::ProxyPort, "Communication", "ProxyPort", Kind::Int32, Base::None, "0"},
+    {S::ProxyServer, "Communication", "ProxyServer", Kind::Text, Base::None, ""},
+    {S::ProxyUser, "Communication", "ProxyUser", Kind::Text, Base::None, ""},
+    {S::WeatherServiceURL, "General", "WeatherServiceURL", Kind::Text, Base::ServiceHost,
+     "/forecast/webservice/rest/v1"},
+    {S::ShowDeskTop, "General", "ShowDeskTop", Kind::Flag, Base::None, "True"},
+    {S::SkinFile, "SkinStyle", "Path", Kind::Text, Base::ProgramDir, "/Styles/Default.cjstyles"},
+    {S::ForecastmapPath, "General", "ForecastmapPath", Kind::Text, Base::ProgramDir, "/forecastmap/forecastmap.xml"},
+    {S::ShowTopMost, "General", "ShowTopMost", Kind::Flag, Base::None, "True"},
+    {S::Span, "General", "GetSpan", Kind::Int16, Base::None, "60"},
+    {S::PosX, "Position", "PosX", Kind::Int32, Base::None, "-100"},
+    {S::PosY, "Position", "PosY", Kind::Int32, Base::None, "-100"},
+};
+static_assert(std::size(kSettings) == static_cast<size_t>(S::Count));
+
+const SettingInfo &info(S s)
+{
+    return kSettings[static_cast<size_t>(s)];
+}
+
+constexpr bool tableInOrder()
+{
+    for (size_t i = 0; i < std::size(kSettings); ++i)
+        if (static_cast<size_t>(kSettings[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(tableInOrder(), "kSettings must follow the order of cWeatherIni::Setting");
+
+QString programDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(u'/', 0, -2);
+}
+
+QString programBaseName()
+{
+    const QString exe = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
+                                                     : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return QFileInfo(exe).completeBaseName();
+}
+
+int clampInt16(int v)
+{
+    return std::clamp(v, -32768, 32767);
+}
+
+} // namespace
+
+cWeatherIni::cWeatherIni()
+    : cWeatherIni(DefaultSettingsPath())
+{
+}
+
+cWeatherIni::cWeatherIni(const QString &settingsPath)
+    : m_path(settingsPath)
+{
+    readAll();
+}
+
+QString cWeatherIni::DefaultSettingsPath()
+{
+    // Later: fall back to the user's configuration folder when the program folder is not writable.
+    return QDir(programDir()).filePath(programBaseName() + QStringLiteral(".ini"));
+}
+
+QString cWeatherIni::DefaultServiceHost()
+{
+    return QString::fromLatin1(kServiceHost);
+}
+
+QString cWeatherIni::DefaultText(Setting setting)
+{
+    const SettingInfo &si = info(setting);
+    const QString tail = QString::fromLatin1(si.defaultText);
+    switch (si.base) {
+    case Base::ProgramDir: {
+        QString dir = programDir();
+        if (dir.endsWith(u'/'))
+            dir.chop(1);
+        return dir + tail;
+    }
+    case Base::ServiceHost: return DefaultServiceHost() + tail;
+    case Base::None: break;
+    }
+    return tail;
+}
+
+QString cWeatherIni::SectionOf(Setting setting)
+{
+    return QString::fromLatin1(info(setting).section);
+}
+
+QString cWeatherIni::KeyOf(Setting setting)
+{
+    return QString::fromLatin1(info(setting).key);
+}
+
+void cWeatherIni::readAll()
+{
+    for (const SettingInfo &si : kSettings) {
+        cIniFile ini;
+        ini.setPath(m_path);
+        ini.setSection(QString::fromLatin1(si.section));
+        ini.setKEY(QString::fromLatin1(si.key));
+        const QString fallback = DefaultText(si.id);
+        ini.setDefault(fallback);
+        const QString stored = ini.Value();
+        Value &value = m_values[static_cast<size_t>(si.id)];
+        // A value that does not convert (text in a number, out of range, empty) reads as the
+        // default: a damaged file never stops the program from starting.
+        switch (si.kind) {
+        case Kind::Text: value = stored; break;
+        case Kind::Password: value = basBase64::Base64Decode(stored); break;
+        case Kind::Flag: value = numbertext::toFlag(stored).value_or(*numbertext::toFlag(fallback)); break;
+        case Kind::Int16: value = numbertext::toInt16(stored).value_or(*numbertext::toInt16(fallback)); break;
+        case Kind::Int32: value = numbertext::toInt32(stored).value_or(*numbertext::toInt32(fallback)); break;
+        }
+    }
+}
+
+void cWeatherIni::assign(Setting setting, Value value)
+{
+    if (info(setting).kind == Kind::Int16)
+        value = clampInt16(std::get<int>(value));
+    m_values[static_cast<size_t>(setting)] = std::move(value);
+    write(setting);
+}
+
+void cWeatherIni::write(Setting setting)
+{
+    const SettingInfo &si = info(setting);
+    const Value &value = m_values[static_cast<size_t>(setting)];
+    QString text;
+    switch (si.kind) {
+    case Kind::Text: text = std::get<QString>(value); break;
+    case Kind::Password: text = basBase64::Base64Encode(std::get<QString>(value)); break;
+    case Kind::Flag: text = std::get<bool>(value) ? QStringLiteral("True") : QStringLiteral("False"); break;
+    case Kind::Int16:
+    case Kind::Int32: text = QString::number(std::get<int>(value)); break;
+    }
+    cIniFile ini;
+    ini.setPath(m_path);
+    ini.setSection(QString::fromLatin1(si.section));
+    ini.setKEY(QString::fromLatin1(si.key));
+    ini.setValue(text);
+}
+
+void cWeatherIni::SaveShadowSetting()
+{
+    for (Setting s : {Setting::ForecastmapURL, Setting::WeatherServiceURL, Setting::SkinFile, Setting::ForecastmapPath,
+                      Setting::Span})
+        write(s);
+}
