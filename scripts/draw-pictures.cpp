@@ -54,10 +54,14 @@ void drawCloud(QPainter &p, const QRectF &r, double line, QColor fill)
 void drawFailureMark(QPainter &p, const QRectF &r, double line)
 {
     p.setBrush(QColor(215, 25, 25));
-    p.setPen(QPen(Qt::white, std::max(1.0, line * 0.8)));
+    if (r.width() < 12) // small sizes: no white ring, it would swallow the red
+        p.setPen(Qt::NoPen);
+    else
+        p.setPen(QPen(Qt::white, std::max(1.0, line * 0.8)));
     p.drawEllipse(r);
-    const QRectF x = r.adjusted(r.width() * 0.3, r.height() * 0.3, -r.width() * 0.3, -r.height() * 0.3);
-    p.setPen(QPen(Qt::white, std::max(1.2, r.width() / 6), Qt::SolidLine, Qt::RoundCap));
+    const double inset = r.width() < 12 ? 0.27 : 0.3;
+    const QRectF x = r.adjusted(r.width() * inset, r.height() * inset, -r.width() * inset, -r.height() * inset);
+    p.setPen(QPen(Qt::white, r.width() < 12 ? 1.1 : r.width() / 6, Qt::SolidLine, Qt::FlatCap));
     p.drawLine(x.topLeft(), x.bottomRight());
     p.drawLine(x.topRight(), x.bottomLeft());
 }
@@ -73,7 +77,7 @@ QImage drawIcon(int size, bool failure)
     drawSun(p, QPointF(s * 0.36, s * 0.34), s * 0.17, s * 0.09, line);
     drawCloud(p, QRectF(s * 0.18, s * 0.40, s * 0.78, s * 0.50), line, QColor(252, 253, 255));
     if (failure) {
-        const double m = std::max(7.0, s * 0.46);
+        const double m = s <= 16 ? 9.0 : s * 0.46;
         drawFailureMark(p, QRectF(s - m - 0.5, s - m - 0.5, m, m), line);
     }
     return img;

@@ -71,7 +71,9 @@ int OpenDocumentResult(const QString &sFile, DocumentLauncher &launcher)
     if (!folder.isExecutable() || !info.isReadable() || (info.isDir() && !info.isExecutable()))
         return SE_ERR_ACCESSDENIED;
 
-    const QString mimeType = QMimeDatabase().mimeTypeForFile(info).name();
+    QString mimeType = QMimeDatabase().mimeTypeForFile(info).name();
+    if (mimeType.isEmpty()) // no MIME database installed: the type of any file
+        mimeType = QStringLiteral("application/octet-stream");
     if (const std::optional<QString> app = launcher.DefaultApplication(mimeType)) {
         if (app->isEmpty())
             return SE_ERR_NOASSOC;

@@ -1,0 +1,240 @@
+#include "fWeather.h"
+
+#include "cUniqTTT.h"
+#include "roLabel.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool fitsInt(double v)
+{
+    return std::isfinite(v) && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+}
+
+} // namespace
+
+fWeather::fWeather(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+    , m_picImage(new QLabel(this))
+    , m_telop(new roLabel(this))
+    , m_toolTips(std::make_unique<cUniqTTT>())
+{
+    setWindowTitle(QStringLiteral("Cloud Pane"));
+    setObjectName(QStringLiteral("fWeather"));
+    // Hourly redraws must not take the keyboard from what the user is doing.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAutoFillBackground(true);
+
+    m_picImage->setObjectName(QStringLiteral("picImage"));
+    m_picImage->setScaledContents(true);
+
+    // Stored design settings of the label.
+    m_telop->setObjectName(QStringLiteral("Telop"));
+    QFont font(QStringLiteral("MS UI Gothic"));
+    font.setPointSize(9);
+    font.setWeight(QFont::Normal);
+    m_telop->setFont(font);
+    m_telop->setFontCharset(128);
+    m_telop->setBackStyle(roTransparent);
+    m_telop->setBordering(true);
+    m_telop->setBorderingColor(0xFEFFFFu);
+    m_telop->setAlignment(roAlignCenter);
+    m_telop->setAutoSize(true);
+
+    m_picImage->installEventFilter(this);
+    m_telop->installEventFilter(this);
+
+    m_toolTips->AddToolTip(m_picImage, QStringLiteral("Sky Caster"), QStringLiteral("待機中です..."), false,
+                           cUniqTTT::TTI_INFO);
+}
+
+fWeather::~fWeather() = default;
+
+double fWeather::RoundHalfEven(double value)
+{
+    const double lower = std::floor(value);
+    const double diff = value - lower;
+    if (diff > 0.5)
+        return lower + 1;
+    if (diff < 0.5)
+        return lower;
+    return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
+}
+
+fWeather::Layout fWeather::ComputeLayout(int lX, int lY, QSize telop, QSize picture)
+{
+    const double width = RoundHalfEven(std::max(telop.width(), picture.width()));
+    const double height = RoundHalfEven(telop.height() * 2.0 / 3.0 + picture.height());
+    const double left = RoundHalfEven(lX - width / 2);
+    const double top = RoundHalfEven(lY - height / 2);
+    Layout layout;
+    if (fitsInt(left) && fitsInt(top))
+        layout.window =
+            QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height));
+    else
+        layout.window = QRect(lX, lY, static_cast<int>(width), static_cast<int>(height));
+    layout.picture = QPoint(static_cast<int>(RoundHalfEven((width - picture.width()) / 2)), 0);
+    layout.telop = QPoint(0, static_cast<int>(height) - telop.height());
+    return layout;
+}
+
+void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather, const QString &TempMin,
+                    const QString &TempMax, const QString &ImageFile, bool bTopmost)
+{
+    m_telop->raise();
+    m_telop->setCaption(Area + QLatin1Char(' ') + Weather + QLatin1Char('\r') + TempMin + QLatin1Char('/') + TempMax +
+                        QStringLiteral("℃"));
+    m_telop->Refresh();
+
+    // A picture that cannot be read leaves the previous one in place.
+    QImage picture;
+    if (!ImageFile.isEmpty() && picture.load(ImageFile) && !picture.isNull()) {
+        m_picture = picture.convertToFormat(QImage::Format_RGB32);
+        m_picImage->setPixmap(QPixmap::fromImage(m_picture));
+        m_picImage->resize(m_picture.size());
+    }
+
+    const Layout layout = ComputeLayout(lX, lY, m_telop->size(), m_picImage->size());
+    m_picImage->move(layout.picture);
+    m_telop->move(layout.telop);
+    SetTopmost(bTopmost);
+    setGeometry(layout.window);
+
+    m_colorKey = m_picture.isNull() ? palette().color(QPalette::Window) : m_picture.pixelColor(0, 0);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, m_colorKey);
+    setPalette(pal);
+
+    UpdateMask();
+    setWindowOpacity(kOpacity / 255.0);
+    show();
+    raise();
+}
+
+void fWeather::UpdateMask()
+{
+    // The key is judged on what the window shows (picture and text alike), in logical pixels, so the
+    // shape is the same at any device pixel ratio.
+    QImage shown(size(), QImage::Format_RGB32);
+    shown.fill(m_colorKey);
+    render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRgb key = m_colorKey.rgb() | 0xFF000000u;
+    QRegion region;
+    for (int y = 0; y < shown.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(shown.constScanLine(y));
+        int x = 0;
+        while (x < shown.width()) {
+            while (x < shown.width() && (line[x] | 0xFF000000u) == key)
+                ++x;
+            const int start = x;
+            while (x < shown.width() && (line[x] | 0xFF000000u) != key)
+                ++x;
+            if (x > start)
+                region += QRect(start, y, x - start, 1);
+        }
+    }
+    if (region.isEmpty()) // an empty mask would mean "no mask": keep one pixel so the window stays invisible
+        region = QRect(0, 0, 1, 1);
+    setMask(region);
+}
+
+bool fWeather::Topmost() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void fWeather::SetTopmost(bool topmost)
+{
+    if (Topmost() == topmost)
+        return;
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow *window = windowHandle()) {
+        // Tell the window system directly: setWindowFlags would re-create and hide the window.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+void fWeather::GetCenter(int &lX, int &lY) const
+{
+    const QRect r = frameGeometry();
+    lX = static_cast<int>(RoundHalfEven(r.width() / 2.0 + r.x()));
+    lY = static_cast<int>(RoundHalfEven(r.height() / 2.0 + r.y()));
+}
+
+void fWeather::SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode)
+{
+    m_toolTips->RemoveAll();
+    m_toolTips->AddToolTip(m_picImage, strTitle, strToolTips, false, iconNode);
+}
+
+bool fWeather::HandleMouse(QObject *source, QMouseEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        if (event->button() != Qt::LeftButton)
+            return false;
+        m_dragging = false;
+        if (QWindow *window = windowHandle(); window && window->startSystemMove())
+            return true;
+        // No window manager (or one that refuses): move the window ourselves.
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - pos();
+        return true;
+    case QEvent::MouseMove:
+        if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+            move(event->globalPosition().toPoint() - m_dragOffset);
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (event->button() == Qt::LeftButton && m_dragging) {
+            m_dragging = false;
+            return true;
+        }
+        // The label passes on its button-down only, so a right click on the text opens nothing.
+        if (event->button() == Qt::RightButton && source != m_telop) {
+            const QPoint at = event->globalPosition().toPoint();
+            emit PopUpMenuRequested(at.x(), at.y());
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+bool fWeather::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_picImage || watched == m_telop) &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+         event->type() == QEvent::MouseButtonRelease))
+        return HandleMouse(watched, static_cast<QMouseEvent *>(event));
+    return QWidget::eventFilter(watched, event);
+}
+
+void fWeather::mousePressEvent(QMouseEvent *event)
+{
+    if (!HandleMouse(this, event))
+        QWidget::mousePressEvent(event);
+}
+
+void fWeather::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!HandleMouse(this, event))
+        QWidget::mouseMoveEvent(event);
+}
+
+void fWeather::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!HandleMouse(this, event))
+        QWidget::mouseReleaseEvent(event);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QMouseEvent;
+class cUniqTTT;
+class roLabel;
+
+/// The desktop widget: the forecast picture with two lines of outlined text below it, in a frameless window
+/// whose background (the picture's top-left colour) is cut away and whose rest is slightly translucent.
+/// Dragged with the left button; a right-button release asks the owner for its menu.
+class fWeather : public QWidget {
+    Q_OBJECT
+public:
+    /// Opacity of everything that is not cut away (out of 255).
+    static constexpr int kOpacity = 220;
+
+    /// Where Draw puts the window and its two children.
+    struct Layout {
+        QRect window;   ///< window rectangle on the screen
+        QPoint picture; ///< picImage inside the window
+        QPoint telop;   ///< Telop inside the window
+        bool operator==(const Layout &) const = default;
+    };
+
+    /// Builds the widget (hidden) with its initial tool tip.
+    explicit fWeather(QWidget *parent = nullptr);
+    ~fWeather() override;
+
+    /// Shows the widget centred at (lX, lY) with the text and the picture file; topmost or not.
+    void Draw(int lX, int lY, const QString &Area, const QString &Weather, const QString &TempMin,
+              const QString &TempMax, const QString &ImageFile, bool bTopmost);
+    /// Centre of the window rectangle in screen pixels (halves rounded to even).
+    void GetCenter(int &lX, int &lY) const;
+    /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
+    void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
+
+    /// The window geometry for a centre, the label's size and the picture's size.
+    static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
+    /// Nearest integer, halves to the even neighbour.
+    static double RoundHalfEven(double value);
+
+    /// The picture box.
+    QLabel *picImage() const { return m_picImage; }
+    /// The outlined text.
+    roLabel *Telop() const { return m_telop; }
+    /// The tool-tip holder of the picture.
+    const cUniqTTT &ToolTipHolder() const { return *m_toolTips; }
+    /// The colour cut away (the picture's top-left pixel at the last Draw).
+    QColor ColorKey() const { return m_colorKey; }
+    /// Whether the window stays above others.
+    bool Topmost() const;
+
+signals:
+    /// The user released the right button over the widget: the owner opens its menu at (x, y), screen pixels.
+    void PopUpMenuRequested(int x, int y);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool HandleMouse(QObject *source, QMouseEvent *event);
+    void SetTopmost(bool topmost);
+    void UpdateMask();
+
+    QLabel *m_picImage;
+    roLabel *m_telop;
+    std::unique_ptr<cUniqTTT> m_toolTips;
+    QImage m_picture;
+    QColor m_colorKey;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
