@@ -1,0 +1,94 @@
+#include "ForecastDocument.h"
+
+#include "JstTime.h"
+
+#include <QXmlStreamWriter>
+
+namespace forecastd {
+
+QString xmlSafe(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const char16_t u = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out.append(c);
+            out.append(text.at(++i));
+            continue;
+        }
+        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF || (u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r'))
+            continue;
+        out.append(c);
+    }
+    return out;
+}
+
+namespace {
+
+void element(QXmlStreamWriter &w, const QString &name, const QString &text)
+{
+    w.writeTextElement(name, xmlSafe(text));
+}
+
+} // namespace
+
+QByteArray ForecastDocument::Write() const
+{
+    QByteArray bytes;
+    QXmlStreamWriter w(&bytes);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(1);
+    w.writeStartDocument();
+    w.writeStartElement(QStringLiteral("lwws"));
+    w.writeAttribute(QStringLiteral("version"), xmlSafe(version));
+    element(w, QStringLiteral("author"), author);
+    w.writeEmptyElement(QStringLiteral("location"));
+    w.writeAttribute(QStringLiteral("area"), xmlSafe(area));
+    w.writeAttribute(QStringLiteral("pref"), xmlSafe(pref));
+    w.writeAttribute(QStringLiteral("city"), xmlSafe(city));
+    element(w, QStringLiteral("title"), title);
+    element(w, QStringLiteral("link"), link);
+    element(w, QStringLiteral("forecastday"), forecastday);
+    element(w, QStringLiteral("forecastdate"), JstTime::rfc822(forecastdate));
+    element(w, QStringLiteral("day"), day);
+    element(w, QStringLiteral("publictime"), JstTime::rfc822(publictime));
+    element(w, QStringLiteral("telop"), telop);
+    element(w, QStringLiteral("description"), description);
+
+    w.writeStartElement(QStringLiteral("image"));
+    element(w, QStringLiteral("title"), imageTitle);
+    element(w, QStringLiteral("link"), imageLink);
+    element(w, QStringLiteral("url"), imageUrl);
+    element(w, QStringLiteral("width"), QString::number(imageWidth));
+    element(w, QStringLiteral("height"), QString::number(imageHeight));
+    w.writeEndElement();
+
+    w.writeStartElement(QStringLiteral("temperature"));
+    w.writeStartElement(QStringLiteral("max"));
+    element(w, QStringLiteral("celsius"), maxCelsius);
+    element(w, QStringLiteral("fahrenheit"), maxFahrenheit);
+    w.writeEndElement();
+    w.writeStartElement(QStringLiteral("min"));
+    element(w, QStringLiteral("celsius"), minCelsius);
+    element(w, QStringLiteral("fahrenheit"), minFahrenheit);
+    w.writeEndElement();
+    w.writeEndElement();
+
+    w.writeStartElement(QStringLiteral("pinpoint"));
+    for (const PinpointLocation &p : pinpoints) {
+        w.writeStartElement(QStringLiteral("location"));
+        element(w, QStringLiteral("title"), p.title);
+        element(w, QStringLiteral("link"), p.link);
+        element(w, QStringLiteral("publictime"), JstTime::rfc822(p.publictime));
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+
+    w.writeEndElement();
+    w.writeEndDocument();
+    return bytes;
+}
+
+} // namespace forecastd

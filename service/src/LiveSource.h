@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ForecastSource.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace forecastd {
+
+/// JMA's data fetched over HTTP(S), cached until JMA's next issue time (05:00, 11:00, 17:00 JST),
+/// revalidated with conditional requests, with back-off after failures. While JMA cannot be reached
+/// (or sends something unreadable) the last good data is served with its own publication time.
+class LiveSource : public ForecastSource {
+public:
+    /// Settings of the upstream connection.
+    struct Options {
+        QString upstream = QStringLiteral("https://www.jma.go.jp/bosai"); ///< base URL, no trailing slash
+        std::function<QDateTime()> clock;                                 ///< current time; the system clock when empty
+        int timeoutSecs = 10;                                             ///< connect and read time-out per request
+        int minBackoffSecs = 30;                ///< wait after the first failure, doubled after each further one
+        int maxBackoffSecs = 30 * 60;           ///< longest wait between attempts
+        qint64 maxBodyBytes = 16 * 1024 * 1024; ///< larger answers are refused
+    };
+
+    /// A source that fetches from `options.upstream`; fails (null, error set) on an unusable URL.
+    static std::unique_ptr<LiveSource> Create(Options options, QString &error);
+    ~LiveSource() override;
+
+    AreasResult Areas() override;
+    OfficeResult Office(const QString &fileOffice) override;
+
+    /// Number of HTTP requests sent so far (for tests and the log).
+    int RequestCount() const;
+
+    struct Entry;
+
+private:
+    LiveSource() = default;
+    std::shared_ptr<Entry> entry(const QString &path);
+    QDateTime now() const;
+
+    Options m_options;
+    QString m_origin; ///< scheme://host:port
+    QString m_prefix; ///< path under the origin
+    std::mutex m_mutex;
+    QHash<QString, std::shared_ptr<Entry>> m_entries;
+    std::shared_ptr<std::atomic<int>> m_requests;
+};
+
+} // namespace forecastd
