@@ -11,7 +11,9 @@
 #include "roMessageBox.h"
 #include "roWeather.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -180,13 +182,17 @@ TEST(modPopup, ForecastContentItemByItem)
     EXPECT_EQ(ActionForItem(0, weather->Link()), ClickAction::None);
 
     const QImage shot = popup.grab().toImage();
-    EXPECT_TRUE(shot.save(testsupport::artifactPath(QStringLiteral("popup_forecast.png"))));
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(219, 233, 251));
     EXPECT_EQ(shot.pixelColor(7, 27), QColor(191, 219, 255));
     EXPECT_EQ(shot.pixelColor(20 + 20, 55 + 15), QColor(120, 130, 150)); // the icon
     EXPECT_EQ(shot.pixelColor(20 + 1, 55 + 1), QColor(191, 219, 255));   // its white left out
     EXPECT_EQ(shot.pixelColor(278 + 5, 6 + 4), QColor(255, 255, 255));   // the cross of the close button
     EXPECT_EQ(shot.pixelColor(278 + 1, 6 + 8), QColor(219, 233, 251));   // its black left out
+
+    // The picture for people: with the program's own close button when the build put it beside us.
+    FillForecastPopup(popup, weather, folder.icon);
+    EXPECT_EQ(popup.Item(11).Image().isNull(), !QFileInfo::exists(ClosePicturePath()));
+    EXPECT_TRUE(popup.grab().save(testsupport::artifactPath(QStringLiteral("popup_forecast.png"))));
 }
 
 TEST(modPopup, ForecastWithoutLinkOtherDayAndMissingTemperatures)
@@ -252,9 +258,13 @@ TEST(modPopup, FailureContentItemByItemReplacesTheForecast)
     EXPECT_EQ(popup.size(), QSize(300, 180));
 
     const QImage shot = popup.grab().toImage();
-    EXPECT_TRUE(shot.save(testsupport::artifactPath(QStringLiteral("popup_failure.png"))));
     EXPECT_EQ(shot.pixelColor(20 + 20, 45 + 15), QColor(90, 90, 90));  // failure picture
     EXPECT_EQ(shot.pixelColor(20 + 1, 45 + 1), QColor(191, 219, 255)); // its magenta left out
+
+    // The picture for people: the program's own failure picture and close button when they are beside us.
+    const QString shipped = QCoreApplication::applicationDirPath() + QStringLiteral("/Res/CloudPaneX.bmp");
+    FillFailurePopup(popup, error, QFileInfo::exists(shipped) ? shipped : folder.failure);
+    EXPECT_TRUE(popup.grab().save(testsupport::artifactPath(QStringLiteral("popup_failure.png"))));
 }
 
 TEST(modPopup, DayMenuOffersTheTwoOtherDays)
