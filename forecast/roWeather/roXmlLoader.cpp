@@ -229,10 +229,12 @@ bool XmlFile::Parse(std::size_t size)
             return Fail(QStringLiteral("not XML text (invalid UTF-8 or control characters)"));
     }
 
-    // Comments and PIs are kept as nodes (they count as children); the DOCTYPE
+    // Comments and PIs are kept as nodes (they count as children); fragment
+    // mode keeps stray text beside the root so it can be refused; the DOCTYPE
     // is kept only to be checked. Entities are never expanded beyond the five
     // predefined ones and character references; nothing is ever fetched.
-    const unsigned options = pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+    const unsigned options =
+        pugi::parse_default | pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype | pugi::parse_fragment;
     const pugi::xml_parse_result result = m_document.load_buffer_inplace(m_buffer.get(), size, options, encoding);
     if (!result)
         return Fail(QStringLiteral("not well-formed XML: %1 at offset %2")

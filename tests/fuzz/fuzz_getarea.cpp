@@ -1,0 +1,27 @@
+// libFuzzer entry: any bytes as a area list file through GetArea.
+#include "cAreas.h"
+#include "roMessageBox.h"
+#include "roWeatherParser.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <unistd.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    static const QString path = QStringLiteral("/tmp/fuzz_getarea_%1.xml").arg(::getpid());
+    static const auto quiet = ro::SetMessageBoxHandler([](const ro::MessageBoxRequest &) { return int(ro::vbOK); });
+    (void)quiet;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
+    }
+    std::shared_ptr<cAreas> areas;
+    roWeatherParser::GetArea(path, areas);
+    return 0;
+}
