@@ -1,0 +1,25 @@
+#include "cForecastSource.h"
+
+#include "cInet.h"
+#include "modInternetProc.h"
+
+cForecastSource::cForecastSource(cInet &inet, Reader reader)
+    : m_inet(inet)
+    , m_reader(std::move(reader))
+{
+}
+
+QString cForecastSource::DownloadForecastFile(const QString &cityID, QString &errorText, int day)
+{
+    return modInternetProc::DownloadForecastFile(m_inet, cityID, errorText, day);
+}
+
+QString cForecastSource::DownloadIconFile(const QString &url, QString &errorText)
+{
+    return modInternetProc::DownloadIconFile(m_inet, url, errorText);
+}
+
+bool cForecastSource::GetWeather(const QString &fileName, std::shared_ptr<cWeather> &weather)
+{
+    return m_reader(fileName, weather);
+}

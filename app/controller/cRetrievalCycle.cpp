@@ -1,0 +1,150 @@
+#include "cRetrievalCycle.h"
+
+#include "RetrievalPorts.h"
+#include "cImage.h"
+#include "cTemperature.h"
+#include "cWeather.h"
+#include "cWeatherIni.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+
+namespace {
+
+const QString kWaitingTip = QStringLiteral("お天気取得中です....");
+const QString kFailureTrayTip = QStringLiteral("天気情報取得に失敗しました");
+const QString kErrorCity = QStringLiteral("エラー");
+const QString kCannotGet = QStringLiteral("取得できません");
+constexpr int kInformationIcon = 1;
+constexpr int kErrorIcon = 3;
+constexpr int kNoStoredPosition = -100;
+
+void removeIfNamed(const QString &path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+} // namespace
+
+cRetrievalCycle::cRetrievalCycle(cWeatherIni &settings, IForecastSource &source, ITrayView &tray,
+                                 std::function<IWeatherView &()> widget, QString programDir)
+    : m_settings(settings)
+    , m_source(source)
+    , m_tray(tray)
+    , m_widget(std::move(widget))
+    , m_programDir(std::move(programDir))
+    , m_iconFilePath(QDir(m_programDir).filePath(QStringLiteral("Icon.tmp")))
+{
+}
+
+QString cRetrievalCycle::FailurePicturePath() const
+{
+    return QDir(m_programDir).filePath(QStringLiteral("Res/CloudPaneX.bmp"));
+}
+
+bool cRetrievalCycle::RetrieveWeather(int &day, const QString &cityID)
+{
+    m_currentWeather.reset();
+    m_tray.SetToolTip(kWaitingTip);
+    m_lastError.clear();
+    const QString city = cityID.isEmpty() ? m_settings.CityID() : cityID;
+    QFile::remove(m_iconFilePath);
+
+    QString iconFile;
+    const QString forecastFile = m_source.DownloadForecastFile(city, m_lastError, day);
+    if (forecastFile.isEmpty()) {
+        ShowFailure();
+    } else if (!m_source.GetWeather(forecastFile, m_currentWeather) || !m_currentWeather) {
+        // A rejected document (or one without a forecast) is a failure, not an empty success.
+        m_currentWeather.reset();
+        ShowFailure();
+    } else {
+        iconFile = m_source.DownloadIconFile(m_currentWeather->Image()->URL(), m_lastError);
+        if (iconFile.isEmpty() || !m_lastError.isEmpty()) {
+            ShowFailure();
+        } else {
+            if (!SaveIconPicture(iconFile))
+                QFile::copy(FailurePicturePath(), m_iconFilePath);
+            ShowForecast(*m_currentWeather);
+            m_settings.setLastAccessCityID(city);
+            m_settings.setLastPublicTime(m_currentWeather->Publictime());
+        }
+    }
+    UpdateTrayState();
+    removeIfNamed(forecastFile);
+    removeIfNamed(iconFile);
+    return true;
+}
+
+QString cRetrievalCycle::BuildToolTipBody(const cWeather *weather)
+{
+    if (weather == nullptr)
+        return QStringLiteral(" 発表\r\n\r\n");
+    return weather->Publictime() + QStringLiteral(" 発表\r\n\r\n") + weather->Description();
+}
+
+bool cRetrievalCycle::SaveIconPicture(const QString &downloadedFile)
+{
+    // Any format the widget reads will do; PNG keeps the icon's transparency.
+    const QImage picture(downloadedFile);
+    return !picture.isNull() && picture.save(m_iconFilePath, "PNG");
+}
+
+void cRetrievalCycle::ShowForecast(const cWeather &weather)
+{
+    const auto temperature = weather.Temperature();
+    if (m_settings.ShowDeskTop())
+        DrawAt(weather.LocationCity(), weather.Telop(), temperature->MinCelsius(), temperature->MaxCelsius());
+    else
+        StorePositionAndHide();
+    m_widget().SetToolTipText(weather.LocationCity() + QLatin1Char(' ') + weather.Telop(), BuildToolTipBody(&weather),
+                              kInformationIcon);
+}
+
+void cRetrievalCycle::ShowFailure()
+{
+    QFile::remove(m_iconFilePath);
+    QFile::copy(FailurePicturePath(), m_iconFilePath);
+    if (m_settings.ShowDeskTop()) {
+        DrawAt(kErrorCity, m_lastError.isEmpty() ? kCannotGet : m_lastError, QStringLiteral("-"), QStringLiteral("-"));
+        m_widget().SetToolTipText(kCannotGet, m_lastError, kErrorIcon);
+    } else {
+        StorePositionAndHide();
+    }
+}
+
+void cRetrievalCycle::UpdateTrayState()
+{
+    // Without a forecast there is nothing normal to show, even when no error text was left.
+    const bool failed = !m_lastError.isEmpty() || !m_currentWeather;
+    m_tray.SetFailureIcon(failed);
+    if (failed)
+        m_tray.SetToolTip(kFailureTrayTip);
+    else
+        m_tray.SetToolTip(m_currentWeather->LocationCity() + QLatin1Char(' ') + m_currentWeather->Telop());
+}
+
+void cRetrievalCycle::StorePositionAndHide()
+{
+    IWeatherView &widget = m_widget();
+    if (!widget.Visible())
+        return;
+    int x = 0;
+    int y = 0;
+    widget.GetCenter(x, y);
+    m_settings.setPosX(x);
+    m_settings.setPosY(y);
+    widget.Hide();
+}
+
+void cRetrievalCycle::DrawAt(const QString &city, const QString &telop, const QString &minimum, const QString &maximum)
+{
+    IWeatherView &widget = m_widget();
+    int x = m_settings.PosX();
+    int y = m_settings.PosY();
+    if (x <= kNoStoredPosition || y <= kNoStoredPosition)
+        widget.GetCenter(x, y);
+    widget.Draw(x, y, city, telop, minimum, maximum, m_iconFilePath, m_settings.ShowTopMost());
+}

@@ -1,0 +1,387 @@
+#include "frmMain.h"
+
+#include "AppSettings.h"
+#include "CommandBars.h"
+#include "CommandMenu.h"
+#include "PopupControl.h"
+#include "RefreshScheduler.h"
+#include "RetrievalPorts.h"
+#include "Twips.h"
+#include "c32BitIcon.h"
+#include "cAreas.h"
+#include "cForecastSource.h"
+#include "cInet.h"
+#include "cRetrievalCycle.h"
+#include "cWeather.h"
+#include "cWeatherIni.h"
+#include "fSysTray.h"
+#include "fWeather.h"
+#include "modInternetProc.h"
+#include "modMain.h"
+#include "modPopup.h"
+#include "modShellExecute.h"
+#include "roWeather.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+namespace {
+
+const QString kWaitingTip = QStringLiteral("待機中です....");
+
+// The widget as the retrieval cycle sees it; created on first use through the form.
+class WidgetView final : public IWeatherView {
+public:
+    explicit WidgetView(frmMain &form)
+        : m_form(form)
+    {
+    }
+    bool Visible() const override { return m_form.WeatherWidget().isVisible(); }
+    void Hide() override { m_form.WeatherWidget().hide(); }
+    void GetCenter(int &x, int &y) const override { m_form.WeatherWidget().GetCenter(x, y); }
+    void Draw(int x, int y, const QString &city, const QString &telop, const QString &minimum, const QString &maximum,
+              const QString &picturePath, bool topMost) override
+    {
+        m_form.WeatherWidget().Draw(x, y, city, telop, minimum, maximum, picturePath, topMost);
+    }
+    void SetToolTipText(const QString &title, const QString &body, int icon) override
+    {
+        m_form.WeatherWidget().SetToolTipText(title, body, icon);
+    }
+
+private:
+    frmMain &m_form;
+};
+
+class TrayView final : public ITrayView {
+public:
+    explicit TrayView(std::function<void(bool)> setIcon, std::function<fSysTray *()> tray)
+        : m_setIcon(std::move(setIcon))
+        , m_tray(std::move(tray))
+    {
+    }
+    void SetToolTip(const QString &text) override
+    {
+        if (fSysTray *tray = m_tray())
+            tray->setToolTip(text);
+    }
+    void SetFailureIcon(bool failure) override { m_setIcon(failure); }
+
+private:
+    std::function<void(bool)> m_setIcon;
+    std::function<fSysTray *()> m_tray;
+};
+
+QString defaultProgramDir()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent, QString programDir)
+    : QWidget(parent)
+    , m_programDir(programDir.isEmpty() ? defaultProgramDir() : std::move(programDir))
+    , m_tmrCheck(new QTimer(this))
+    , m_roWeather(new roWeather(this))
+    , m_commandBars(new CommandBars(this))
+    , m_popup(new PopupControl(this))
+    , m_inet(std::make_unique<cInet>())
+    , m_clock([] { return QDateTime::currentDateTime(); })
+    , m_settingsDialog([this] { return modMain::ShowSettings(); })
+{
+    setWindowTitle(QStringLiteral("CloudPane"));
+    setObjectName(QStringLiteral("frmMain"));
+    m_tmrCheck->setInterval(1000);
+    connect(m_tmrCheck, &QTimer::timeout, this, &frmMain::tmrCheck_Timer);
+
+    m_source =
+        std::make_unique<cForecastSource>(*m_inet, [this](const QString &file, std::shared_ptr<cWeather> &weather) {
+            return m_roWeather->GetWeather(file, weather);
+        });
+    m_trayView =
+        std::make_unique<TrayView>([this](bool failure) { SetTrayIcon(failure); }, [this] { return m_systray; });
+    m_widgetView = std::make_unique<WidgetView>(*this);
+    m_cycle = std::make_unique<cRetrievalCycle>(
+        AppSettings(), *m_source, *m_trayView, [this]() -> IWeatherView & { return *m_widgetView; }, m_programDir);
+
+    connect(m_commandBars, &CommandBars::Update, this, &frmMain::OnCommandUpdate);
+    connect(m_popup, &PopupControl::ItemClick, this, &frmMain::OnPopupItemClick);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Load()
+{
+    ApplySkin();
+    c32BitIcon().SetIcon(this, QStringLiteral("AAA"), true);
+    m_systray = new fSysTray(this);
+    ConnectTray();
+    m_systray->setToolTip(kWaitingTip);
+    m_systray->setIconHandle(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")));
+}
+
+void frmMain::ApplySkin()
+{
+    // The skin is a style sheet; a missing or unreadable file leaves Qt's own look.
+    QFile skin(AppSettings().SkinFile());
+    if (skin.open(QIODevice::ReadOnly | QIODevice::Text))
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+}
+
+void frmMain::ConnectTray()
+{
+    connect(m_systray, &fSysTray::SysTrayMouseDown, this, [this](int button) {
+        if (button == 2)
+            m_systray->ShowMenu();
+    });
+    connect(m_systray, &fSysTray::SysTrayMouseUp, this, &frmMain::OnTrayMouseUp);
+}
+
+void frmMain::OnTrayMouseUp(int button)
+{
+    if (button != 2)
+        return;
+    const QPoint at = twips::PixelsToTwips(QCursor::pos());
+    ShowPopUpMenu(at.x(), at.y());
+}
+
+void frmMain::Start()
+{
+    m_tmrCheck->start();
+    AppSettings().setLastAccessDate(RefreshScheduler::BackdatedAccessDate(m_clock(), AppSettings().Span()));
+    if (!m_quitRequested) {
+        QEventLoop loop;
+        m_loop = &loop;
+        loop.exec();
+        m_loop = nullptr;
+    }
+    delete m_systray;
+    m_systray = nullptr;
+    m_tmrCheck->stop();
+}
+
+void frmMain::setQuitRequested(bool value)
+{
+    m_quitRequested = value;
+    if (value && m_loop != nullptr)
+        m_loop->quit();
+}
+
+void frmMain::Unload()
+{
+    if (m_weatherWidget != nullptr) {
+        int x = 0;
+        int y = 0;
+        m_weatherWidget->GetCenter(x, y);
+        AppSettings().setPosX(x);
+        AppSettings().setPosY(y);
+        m_weatherWidget->hide();
+        delete m_weatherWidget;
+        m_weatherWidget = nullptr;
+    }
+    m_areaList.reset();
+    m_popup->Close();
+    QFile::remove(IconFilePath());
+}
+
+void frmMain::tmrCheck_Timer()
+{
+    m_tmrCheck->stop();
+    const QDateTime now = m_clock();
+    const auto decision =
+        RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(), AppSettings().Span(), PopupState());
+    if (decision == TickDecision::Retrieve) {
+        if (m_systray != nullptr)
+            m_systray->setEnabled(false);
+        StoreWidgetPositionIfVisible();
+        int day = 0;
+        RetrieveWeather(day, QString());
+        if (m_systray != nullptr)
+            m_systray->setEnabled(true);
+        AppSettings().setLastAccessDate(RefreshScheduler::FormatAccessDate(m_clock()));
+    }
+    if (!m_quitRequested)
+        m_tmrCheck->start();
+}
+
+bool frmMain::RetrieveWeather(int &day, const QString &cityID)
+{
+    const bool result = m_cycle->RetrieveWeather(day, cityID);
+    Q_EMIT RetrievalFinished();
+    return result;
+}
+
+std::shared_ptr<cWeather> frmMain::CurrentWeather() const
+{
+    return m_cycle->CurrentWeather();
+}
+
+QString frmMain::LastError() const
+{
+    return m_cycle->LastError();
+}
+
+QString frmMain::IconFilePath() const
+{
+    return m_cycle->IconFilePath();
+}
+
+fWeather &frmMain::WeatherWidget()
+{
+    if (m_weatherWidget == nullptr) {
+        m_weatherWidget = new fWeather(this);
+        connect(m_weatherWidget, &fWeather::PopUpMenuRequested, this, [this](int x, int y) {
+            const QPoint at = twips::PixelsToTwips(QPoint(x, y));
+            ShowPopUpMenu(at.x(), at.y());
+        });
+    }
+    return *m_weatherWidget;
+}
+
+std::shared_ptr<cAreas> frmMain::AreaList()
+{
+    if (!m_areaList) {
+        std::shared_ptr<cAreas> areas;
+        if (m_roWeather->GetArea(AppSettings().ForecastmapPath(), areas))
+            m_areaList = areas;
+    }
+    return m_areaList;
+}
+
+int frmMain::PopupState() const
+{
+    return m_popup->State();
+}
+
+void frmMain::SetTrayIcon(bool failure)
+{
+    const QString group = failure ? QStringLiteral("BBB") : QStringLiteral("AAA");
+    c32BitIcon().SetIcon(this, group, true);
+    if (m_systray != nullptr)
+        m_systray->setIconHandle(c32BitIcon::LoadIconGroup(group));
+}
+
+void frmMain::StoreWidgetPositionIfVisible()
+{
+    if (m_weatherWidget == nullptr || !m_weatherWidget->isVisible())
+        return;
+    int x = 0;
+    int y = 0;
+    m_weatherWidget->GetCenter(x, y);
+    AppSettings().setPosX(x);
+    AppSettings().setPosY(y);
+}
+
+void frmMain::SetInteraction(bool enabled)
+{
+    if (enabled && !m_quitRequested)
+        m_tmrCheck->start();
+    else
+        m_tmrCheck->stop();
+    if (m_systray != nullptr)
+        m_systray->setEnabled(enabled);
+}
+
+void frmMain::ShowPopUpMenu(int x, int y)
+{
+    const auto menu = commandMenu::BuildCommandMenu(*m_commandBars);
+    const int chosen = m_commandBars->ShowPopup(*menu, x, y);
+    if (chosen != 0)
+        ExecuteCommand(chosen);
+}
+
+void frmMain::OnCommandUpdate(CommandBarControl *control)
+{
+    if (control != nullptr)
+        commandMenu::UpdateCommand(*control, CurrentWeather() != nullptr, LastError());
+}
+
+void frmMain::ExecuteCommand(int id)
+{
+    const auto command =
+        commandMenu::CommandFor(id, m_cityCommands, modInternetProc::CurrentDay, AppSettings().LastAccessCityID());
+    switch (command.Kind) {
+    case commandMenu::CommandKind::Refresh: RefreshNow(); break;
+    case commandMenu::CommandKind::Details: ShowDetails(); break;
+    case commandMenu::CommandKind::Options: OpenOptions(); break;
+    case commandMenu::CommandKind::Help: OpenHelp(); break;
+    case commandMenu::CommandKind::Quit: setQuitRequested(true); break;
+    case commandMenu::CommandKind::Day:
+    case commandMenu::CommandKind::City: RetrieveAndShowDetails(command.Day, command.CityID); break;
+    case commandMenu::CommandKind::None: break;
+    }
+}
+
+void frmMain::RefreshNow()
+{
+    StoreWidgetPositionIfVisible();
+    if (PopupState() == PopupControl::StateShown)
+        m_popup->Close();
+    SetInteraction(false);
+    int day = 0;
+    RetrieveWeather(day, AppSettings().CityID());
+    SetInteraction(true);
+}
+
+void frmMain::OpenOptions()
+{
+    StoreWidgetPositionIfVisible();
+    SetInteraction(false);
+    if (m_settingsDialog()) {
+        int day = 0;
+        RetrieveWeather(day, QString());
+    }
+    SetInteraction(true);
+}
+
+void frmMain::OpenHelp()
+{
+    // As before, a help document that cannot be opened is not reported.
+    (void)modShellExecute::OpenDocument(this, commandMenu::HelpFilePath(m_programDir));
+}
+
+void frmMain::ShowDetails()
+{
+    if (!LastError().isEmpty())
+        modPopup::FillFailurePopup(*m_popup, LastError(), IconFilePath(), m_programDir);
+    else
+        modPopup::FillForecastPopup(*m_popup, CurrentWeather(), IconFilePath(), m_programDir);
+    m_popup->Show(m_weatherWidget != nullptr && m_weatherWidget->isVisible() ? m_weatherWidget->geometry().center()
+                                                                             : QCursor::pos());
+}
+
+void frmMain::RetrieveAndShowDetails(int day, const QString &cityID)
+{
+    RetrieveWeather(day, cityID);
+    ShowDetails();
+}
+
+void frmMain::OnPopupItemClick(PopupControlItem *item)
+{
+    if (item == nullptr)
+        return;
+    const auto weather = CurrentWeather();
+    const QString link = weather ? weather->Link() : QString();
+    int chosen = 0;
+    switch (modPopup::ActionForItem(item->Id(), link)) {
+    case modPopup::ClickAction::Close: m_popup->Close(); return;
+    case modPopup::ClickAction::DayMenu:
+        StoreWidgetPositionIfVisible();
+        chosen = modPopup::ShowDayMenu(*m_commandBars, modInternetProc::CurrentDay, QCursor::pos());
+        break;
+    case modPopup::ClickAction::CityMenu:
+        StoreWidgetPositionIfVisible();
+        chosen = modPopup::ShowCityMenu(*m_commandBars, AreaList(), AppSettings().LastAccessCityID(), m_cityCommands,
+                                        QCursor::pos());
+        break;
+    case modPopup::ClickAction::OpenLink: modPopup::OpenLink(this, link); return;
+    case modPopup::ClickAction::None: return;
+    }
+    if (chosen != 0)
+        ExecuteCommand(chosen);
+}

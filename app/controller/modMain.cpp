@@ -1,0 +1,95 @@
+#include "modMain.h"
+
+#include "AppSettings.h"
+#include "PlatformStartup.h"
+#include "cInitComn.h"
+#include "cWeatherIni.h"
+#include "frmMain.h"
+#include "frmSetting.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTranslator>
+
+#include <memory>
+
+namespace modMain {
+namespace {
+
+// One instance per settings file: two programs writing the same file would undo each other's values.
+std::unique_ptr<QLockFile> lockSingleInstance()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    const QByteArray key =
+        QCryptographicHash::hash(QCoreApplication::applicationFilePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    auto lock = std::make_unique<QLockFile>(
+        QDir(folder).filePath(QStringLiteral("skycaster-%1.lock").arg(QString::fromLatin1(key.left(16)))));
+    // A lock left by a crashed run names a dead process: QLockFile takes it over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+void loadJapaneseQtTexts(QApplication &app, QTranslator &translator)
+{
+    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
+}
+
+void substituteJapaneseFonts()
+{
+    QFont::insertSubstitutions(QStringLiteral("MS UI Gothic"),
+                               {QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("VL Gothic"),
+                                QStringLiteral("TakaoGothic")});
+}
+
+void runMainForm()
+{
+    frmMain form;
+    form.Load();
+    form.Start();
+    form.Unload();
+}
+
+} // namespace
+
+bool ShowSettings(QWidget *owner)
+{
+    frmSetting dialog(owner);
+    return dialog.ShowSettingManager(owner);
+}
+
+int Main(int argc, char **argv)
+{
+    platform::ChoosePlatformBeforeQApplication();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Skycaster"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const auto instanceLock = lockSingleInstance();
+    if (!instanceLock)
+        return 0;
+
+    QTranslator qtTexts;
+    loadJapaneseQtTexts(app, qtTexts);
+    substituteJapaneseFonts();
+    cInitComn().InitControls(cInitComn::ICC_BAR_CLASSES);
+
+    SetAppSettings(std::make_unique<cWeatherIni>());
+    if (!AppSettings().CityID().isEmpty() || ShowSettings())
+        runMainForm();
+    SetAppSettings(nullptr);
+    return 0;
+}
+
+} // namespace modMain
