@@ -64,57 +64,6 @@ inline int mul255(int a, int b)
     return (t + (t >> 8)) >> 8;
 }
 
-// Coverage of (2r+1)² copies of the text stacked at every offset of a square ring: 1 - Π(1 - a).
-// The product over a square splits into a row pass and a column pass.
-void spreadCoverage(const QImage &coverage, int radius, std::vector<uchar> &out)
-{
-    const int w = coverage.width();
-    const int h = coverage.height();
-    std::vector<uchar> rows(static_cast<size_t>(w) * h, 255); // Π(1 - a) along each row, as 255 - value
-    for (int y = 0; y < h; ++y) {
-        const uchar *src = coverage.constScanLine(y);
-        uchar *dst = rows.data() + static_cast<size_t>(y) * w;
-        int first = -1;
-        int last = -1;
-        for (int x = 0; x < w; ++x) {
-            if (src[x]) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        }
-        if (first < 0)
-            continue;
-        const int x0 = std::max(0, first - radius);
-        const int x1 = std::min(w - 1, last + radius);
-        for (int x = x0; x <= x1; ++x) {
-            int keep = 255;
-            const int a0 = std::max(0, x - radius);
-            const int a1 = std::min(w - 1, x + radius);
-            for (int k = a0; k <= a1 && keep; ++k)
-                keep = mul255(keep, 255 - src[k]);
-            dst[x] = static_cast<uchar>(keep);
-        }
-    }
-    out.assign(static_cast<size_t>(w) * h, 0);
-    std::vector<int> keep(static_cast<size_t>(w));
-    for (int y = 0; y < h; ++y) {
-        std::fill(keep.begin(), keep.end(), 255);
-        const int b0 = std::max(0, y - radius);
-        const int b1 = std::min(h - 1, y + radius);
-        for (int k = b0; k <= b1; ++k) {
-            const uchar *row = rows.data() + static_cast<size_t>(k) * w;
-            for (int x = 0; x < w; ++x) {
-                if (row[x] != 255)
-                    keep[static_cast<size_t>(x)] = mul255(keep[static_cast<size_t>(x)], row[x]);
-            }
-        }
-        uchar *dst = out.data() + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x)
-            dst[x] = static_cast<uchar>(255 - keep[static_cast<size_t>(x)]);
-    }
-}
-
 inline uint blendChannel(uint dst, uint src, uint a)
 {
     return static_cast<uint>(mul255(static_cast<int>(dst), 255 - static_cast<int>(a)) +
@@ -132,22 +81,71 @@ inline QRgb blend(QRgb dst, QRgb src, uint a)
                 static_cast<int>(blendChannel(qBlue(dst), qBlue(src), a)));
 }
 
-// The ring colour under the spread coverage, the fore colour under the text's own coverage.
-void compositeText(QImage &surface, const QImage &coverage, const std::vector<uchar> *ring, QRgb ringColor,
-                   QRgb foreColor)
+// The coverage is the alpha channel of the text drawn alone (premultiplied ARGB: Qt's fast text path).
+// Stacking (2r+1)² copies of the text at every offset of a square gives the coverage 1 - Π(1 - a);
+// the product over a square splits into a row pass and a column pass. Each finished row is blended at once:
+// the ring colour under the spread coverage, the fore colour under the text's own coverage.
+void drawOutlined(QImage &surface, const QImage &coverage, int radius, QRgb ringColor, QRgb foreColor)
 {
-    const int w = surface.width();
-    const int h = surface.height();
+    const int w = coverage.width();
+    const int h = coverage.height();
+    // Π(1 - a) within the radius along each row, kept as 255 - coverage. Most pixels carry no ink, so each
+    // inked pixel is spread onto its neighbours instead of every pixel gathering from all of them.
+    std::vector<uchar> rows(static_cast<size_t>(w) * h, 255);
+    int left = w;
+    int right = -1;
+    int top = h;
+    int bottom = -1;
     for (int y = 0; y < h; ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(coverage.constScanLine(y));
+        uchar *dst = rows.data() + static_cast<size_t>(y) * w;
+        bool inked = false;
+        for (int k = 0; k < w; ++k) {
+            const int a = qAlpha(src[k]);
+            if (!a)
+                continue;
+            const int t = 255 - a;
+            const int x0 = std::max(0, k - radius);
+            const int x1 = std::min(w - 1, k + radius);
+            for (int x = x0; x <= x1; ++x)
+                dst[x] = static_cast<uchar>(mul255(dst[x], t));
+            left = std::min(left, x0);
+            right = std::max(right, x1);
+            inked = true;
+        }
+        if (inked) {
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (bottom < 0)
+        return;
+    // the same down the columns
+    std::vector<uchar> keep(static_cast<size_t>(w) * h, 255);
+    for (int k = top; k <= bottom; ++k) {
+        const uchar *row = rows.data() + static_cast<size_t>(k) * w;
+        const int y0 = std::max(0, k - radius);
+        const int y1 = std::min(h - 1, k + radius);
+        for (int x = left; x <= right; ++x) {
+            const int t = row[x];
+            if (t == 255)
+                continue;
+            for (int y = y0; y <= y1; ++y) {
+                uchar &cell = keep[static_cast<size_t>(y) * w + x];
+                cell = static_cast<uchar>(mul255(cell, t));
+            }
+        }
+    }
+    for (int y = std::max(0, top - radius); y <= std::min(h - 1, bottom + radius); ++y) {
         auto *dst = reinterpret_cast<QRgb *>(surface.scanLine(y));
-        const uchar *text = coverage.constScanLine(y);
-        const uchar *spread = ring ? ring->data() + static_cast<size_t>(y) * w : nullptr;
-        for (int x = 0; x < w; ++x) {
-            QRgb px = dst[x];
-            if (spread && spread[x])
-                px = blend(px, ringColor, spread[x]);
-            if (text[x])
-                px = blend(px, foreColor, text[x]);
+        const auto *text = reinterpret_cast<const QRgb *>(coverage.constScanLine(y));
+        const uchar *spread = keep.data() + static_cast<size_t>(y) * w;
+        for (int x = left; x <= right; ++x) {
+            if (spread[x] == 255)
+                continue; // no ink nearby (and none here: the ring covers the text)
+            QRgb px = blend(dst[x], ringColor, 255u - spread[x]);
+            if (const uint a = qAlpha(text[x]))
+                px = blend(px, foreColor, a);
             dst[x] = px;
         }
     }
@@ -257,7 +255,8 @@ Result Paint(QImage &surface, const Look &look)
         if (!canDraw) {
             // nothing to draw on: only the measurements
         } else if (viaCoverage) {
-            coverage = QImage(surface.size(), QImage::Format_Alpha8);
+            // drawn where text drawing is fastest, read as its alpha channel
+            coverage = QImage(surface.size(), QImage::Format_ARGB32_Premultiplied);
             coverage.setDevicePixelRatio(dpr);
             coverage.fill(0);
             painter.begin(&coverage);
@@ -304,11 +303,9 @@ Result Paint(QImage &surface, const Look &look)
             painter.end();
 
         if (canDraw && viaCoverage) {
-            std::vector<uchar> spread;
             const int maxRadius = std::max(surface.width(), surface.height());
             const int radius = std::clamp(static_cast<int>(std::lround(width * dpr)), 1, maxRadius);
-            spreadCoverage(coverage, radius, spread);
-            compositeText(surface, coverage, &spread, ring.rgb(), fore.rgb());
+            drawOutlined(surface, coverage, radius, ring.rgb(), fore.rgb());
         }
     }
     result.MaxWidth = maxw;
