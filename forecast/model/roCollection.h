@@ -35,7 +35,7 @@ template <class T>
 class roCollection {
     struct Entry {
         bool keyed;
-        QString key; // case-folded
+        QString key; // as given
         std::shared_ptr<T> member;
     };
 
@@ -122,16 +122,45 @@ protected:
     std::shared_ptr<T> Append(std::shared_ptr<T> member, const QString &key, bool alwaysKeyed = false)
     {
         const bool keyed = alwaysKeyed || !key.isEmpty();
-        QString folded = key.toCaseFolded();
-        if (keyed && m_byKey.contains(folded))
+        if (keyed && find(key) != nullptr)
             throw roCollectionError(roCollectionError::DuplicateKey, "key is already associated with an element");
-        m_entries.push_back(Entry{keyed, folded, std::move(member)});
-        if (keyed)
-            m_byKey.insert(m_entries.back().key, m_entries.back().member);
+        m_entries.push_back(Entry{keyed, key, std::move(member)});
+        if (keyed) {
+            ++m_keyed;
+            if (!m_byKey.isEmpty())
+                m_byKey.insert(key.toCaseFolded(), m_entries.back().member);
+            else if (m_keyed > kLinearKeys)
+                index();
+        }
         return m_entries.back().member;
     }
 
 private:
+    // Small collections (nearly all of them) are searched in place; larger
+    // ones get a hash of case-folded keys.
+    static constexpr int kLinearKeys = 16;
+
+    void index()
+    {
+        for (const auto &e : m_entries) {
+            if (e.keyed)
+                m_byKey.insert(e.key.toCaseFolded(), e.member);
+        }
+    }
+
+    const std::shared_ptr<T> *find(const QString &key) const
+    {
+        if (!m_byKey.isEmpty()) {
+            const auto it = m_byKey.constFind(key.toCaseFolded());
+            return it == m_byKey.cend() ? nullptr : &it.value();
+        }
+        for (const auto &e : m_entries) {
+            if (e.keyed && e.key.compare(key, Qt::CaseInsensitive) == 0)
+                return &e.member;
+        }
+        return nullptr;
+    }
+
     std::size_t position(int index) const
     {
         if (index < 1 || index > Count())
@@ -141,19 +170,23 @@ private:
 
     const std::shared_ptr<T> &byKey(const QString &key) const
     {
-        const auto it = m_byKey.constFind(key.toCaseFolded());
-        if (it == m_byKey.cend())
+        const std::shared_ptr<T> *member = find(key);
+        if (member == nullptr)
             throw roCollectionError(roCollectionError::KeyNotFound, "no member with this key");
-        return it.value();
+        return *member;
     }
 
     void erase(std::size_t i)
     {
-        if (m_entries[i].keyed)
-            m_byKey.remove(m_entries[i].key);
+        if (m_entries[i].keyed) {
+            --m_keyed;
+            if (!m_byKey.isEmpty())
+                m_byKey.remove(m_entries[i].key.toCaseFolded());
+        }
         m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
     }
 
     std::vector<Entry> m_entries;
-    QHash<QString, std::shared_ptr<T>> m_byKey; // folded key -> member
+    QHash<QString, std::shared_ptr<T>> m_byKey; // case-folded key -> member, once large
+    int m_keyed = 0;
 };

@@ -1,6 +1,5 @@
 #include "roGeneralDate.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 
 #include <array>
@@ -120,8 +119,17 @@ QString GeneralDateText(const QDateTime &dateTime)
 
 std::optional<QDateTime> ParseDateTime(const QString &text)
 {
-    static const QRegularExpression separators(QStringLiteral("[\\s,]+"));
-    const QStringList tokens = text.split(separators, Qt::SkipEmptyParts);
+    QStringList tokens;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool separator = i == text.size() || text[i].isSpace() || text[i] == u',';
+        if (separator && start >= 0) {
+            tokens.append(text.mid(start, i - start));
+            start = -1;
+        } else if (!separator && start < 0) {
+            start = i;
+        }
+    }
     std::optional<QTime> time;
     bool pm = false;
     bool meridiem = false;

@@ -149,3 +149,19 @@ TEST(Collections, LocationsAddWritesGeneralDateText)
     EXPECT_THROW(locations->Add(QString(), QString(), QDateTime(), QStringLiteral("k")), roCollectionError);
     EXPECT_EQ(locations->Count(), 2);
 }
+
+TEST(Collections, LargeCollectionsKeepCaseInsensitiveUniqueKeys)
+{
+    const auto cities = freshAreas()->Add(QStringLiteral("a"))->Prefs()->Add(QStringLiteral("p"))->Cities();
+    for (int i = 0; i < 40; ++i)
+        cities->Add(QStringLiteral("c%1").arg(i), QStringLiteral("Id%1").arg(i), QString());
+    EXPECT_THROW(cities->Add(QStringLiteral("dup"), QStringLiteral("ID7"), QString()), roCollectionError);
+    EXPECT_THROW(cities->Add(QStringLiteral("dup"), QStringLiteral("id39"), QString()), roCollectionError);
+    EXPECT_EQ(cities->Item(QStringLiteral("iD25"))->Title(), QStringLiteral("c25"));
+    cities->Remove(QStringLiteral("ID25"));
+    EXPECT_THROW(cities->Item(QStringLiteral("id25")), roCollectionError);
+    EXPECT_EQ(cities->Item(26)->Title(), QStringLiteral("c26"));
+    cities->Add(QStringLiteral("again"), QStringLiteral("id25"), QString());
+    EXPECT_EQ(cities->Item(cities->Count())->Title(), QStringLiteral("again"));
+    EXPECT_EQ(cities->Count(), 40);
+}
