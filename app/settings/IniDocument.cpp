@@ -128,6 +128,19 @@ IniDocument IniDocument::fromBytes(const QByteArray &input)
 
 QByteArray IniDocument::toBytes() const
 {
+    if (m_encoding == Encoding::Cp932) {
+        QByteArray out;
+        for (const Line &line : m_lines)
+            out += line.raw + line.eol;
+        // CP932 bytes that also read as UTF-8 ("ﾃｩ" is C3 A9, "é" in UTF-8) would change
+        // meaning on the next read: such a file is written as UTF-8 with a byte order mark.
+        if (!(hasNonAscii(out) && isValidUtf8(out)))
+            return out;
+        out = kUtf8Bom;
+        for (const Line &line : m_lines)
+            out += (line.decoded ? line.text.toUtf8() : line.raw) + line.eol;
+        return out;
+    }
     QByteArray out;
     if (m_encoding == Encoding::Utf8Bom)
         out += kUtf8Bom;

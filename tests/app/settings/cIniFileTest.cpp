@@ -177,6 +177,16 @@ TEST_F(IniFileTest, JapaneseStaysCp932AndOtherTextSwitchesToUtf8)
     EXPECT_EQ(aim(file, "Communication", "ProxyServer").Value(), japanese);
 }
 
+TEST_F(IniFileTest, Cp932BytesThatLookLikeUtf8StillReadBack)
+{
+    // Halfwidth katakana "ﾃｩ" is C3 A9 in CP932, which is "é" in UTF-8.
+    const QString file = path();
+    const QString katakana = QString::fromUtf8("ﾃｩ");
+    cIniFile ini = aim(file, "General", "LastAccessCityID");
+    ini.setValue(katakana);
+    EXPECT_EQ(ini.Value(), katakana);
+}
+
 TEST_F(IniFileTest, Utf8FileWithoutBomIsReadAndKeptAsUtf8)
 {
     const QString file = copyFixture("utf8-nobom.ini");
