@@ -5,6 +5,7 @@
 #include "ForecastIcons.h"
 #include "ForecastSource.h"
 #include "JmaData.h"
+#include "JstTime.h"
 
 #include <QRegularExpression>
 
@@ -80,12 +81,20 @@ void ForecastService::route()
         const OfficeResult office = m_source->Office(cityRef.fileOffice);
         if (!office.report)
             return fail(res, office.error);
-        const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(), day,
-                                                office.now, baseUrl(req, m_options, m_port));
-        if (const auto *error = std::get_if<ServiceError>(&doc))
-            return fail(res, *error);
+        const QString base = baseUrl(req, m_options, m_port);
+        const QString key = cityRef.class10 + u'|' + day + u'|' + base;
+        const QDate today = JstTime::toJst(office.now).date();
+        QByteArray bytes = cachedDocument(key, areas.areas, office.report, office.overview, today);
+        if (bytes.isEmpty()) {
+            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(), day,
+                                                    office.now, base);
+            if (const auto *error = std::get_if<ServiceError>(&doc))
+                return fail(res, *error);
+            bytes = std::get<ForecastDocument>(doc).Write();
+            storeDocument(key, areas.areas, office.report, office.overview, today, bytes);
+        }
         res.set_header("Cache-Control", "no-cache");
-        res.set_content(std::get<ForecastDocument>(doc).Write().toStdString(), kXml);
+        res.set_content(bytes.constData(), size_t(bytes.size()), kXml);
     });
 
     m_server->Get("/forecast/rss/forecastmap.xml", [this](const httplib::Request &req, httplib::Response &res) {
@@ -118,9 +127,37 @@ void ForecastService::route()
     });
 }
 
+QByteArray ForecastService::cachedDocument(const QString &key, const std::shared_ptr<const void> &areas,
+                                           const std::shared_ptr<const void> &report,
+                                           const std::shared_ptr<const void> &overview, const QDate &date)
+{
+    std::lock_guard lock(m_cacheMutex);
+    const auto it = m_documents.constFind(key);
+    if (it == m_documents.constEnd() || it->areas != areas || it->report != report || it->overview != overview ||
+        it->date != date)
+        return {};
+    return it->bytes;
+}
+
+void ForecastService::storeDocument(const QString &key, const std::shared_ptr<const void> &areas,
+                                    const std::shared_ptr<const void> &report,
+                                    const std::shared_ptr<const void> &overview, const QDate &date,
+                                    const QByteArray &bytes)
+{
+    // Keys include the Host a client used: bound the table so odd Host headers cannot grow it for ever.
+    constexpr qsizetype kMaxDocuments = 2048;
+    std::lock_guard lock(m_cacheMutex);
+    if (m_documents.size() >= kMaxDocuments)
+        m_documents.clear();
+    m_documents.insert(key, {areas, report, overview, date, bytes});
+}
+
 bool ForecastService::Start(QString &error)
 {
     const std::string host = m_options.bind.toStdString();
+    // Small answers on kept-alive connections: do not wait for delayed ACKs.
+    m_server->set_tcp_nodelay(true);
+    m_server->set_keep_alive_max_count(100);
     if (m_options.port == 0) {
         m_port = m_server->bind_to_any_port(host);
         if (m_port <= 0) {

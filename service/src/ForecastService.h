@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QDate>
+#include <QHash>
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace httplib {
@@ -39,6 +43,21 @@ public:
 
 private:
     void route();
+    /// A document built before from the very same data, or empty.
+    QByteArray cachedDocument(const QString &key, const std::shared_ptr<const void> &areas,
+                              const std::shared_ptr<const void> &report, const std::shared_ptr<const void> &overview,
+                              const QDate &date);
+    void storeDocument(const QString &key, const std::shared_ptr<const void> &areas,
+                       const std::shared_ptr<const void> &report, const std::shared_ptr<const void> &overview,
+                       const QDate &date, const QByteArray &bytes);
+
+    struct CachedDocument {
+        std::shared_ptr<const void> areas, report, overview; ///< the data it was built from
+        QDate date;                                          ///< "today" it was built for
+        QByteArray bytes;
+    };
+    std::mutex m_cacheMutex;
+    QHash<QString, CachedDocument> m_documents;
 
     std::shared_ptr<ForecastSource> m_source;
     Options m_options;
