@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -218,6 +219,37 @@ TEST_F(fWeatherTest, LeftDragOnTheTextMovesTheWidget)
     QApplication::sendEvent(label, &move);
     QTest::mouseRelease(label, Qt::LeftButton, {}, grab + QPoint(40, 25));
     EXPECT_EQ(widget.pos(), start + QPoint(40, 25));
+}
+
+// The widget at a device pixel ratio of 2: the same test program runs again with QT_SCALE_FACTOR=2.
+TEST(fWeatherHiDpi, SameGeometryAndShapeAtPixelRatioTwo)
+{
+    if (qEnvironmentVariableIsEmpty("SKYCASTER_HIDPI_CHILD")) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        env.insert(QStringLiteral("SKYCASTER_HIDPI_CHILD"), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=fWeatherHiDpi.*")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    QTemporaryDir dir;
+    fWeather widget;
+    const QString picture = writePicture(dir, QStringLiteral("Icon.tmp"), QSize(120, 40));
+    widget.Draw(500, 300, QStringLiteral("東京"), QStringLiteral("晴れ"), QStringLiteral("10"), QStringLiteral("20"),
+                picture, false);
+    ASSERT_DOUBLE_EQ(widget.devicePixelRatioF(), 2.0);
+    EXPECT_EQ(widget.picImage()->size(), QSize(120, 40)); // the picture keeps its size in logical pixels
+    EXPECT_EQ(widget.geometry(), fWeather::ComputeLayout(500, 300, widget.Telop()->size(), QSize(120, 40)).window);
+    const QRegion shape = widget.mask();
+    const QPoint pic = widget.picImage()->pos();
+    EXPECT_FALSE(shape.contains(pic));
+    EXPECT_FALSE(shape.contains(pic + QPoint(22, 14)));
+    EXPECT_TRUE(shape.contains(pic + QPoint(40, 20)));
+    EXPECT_LE(shape.boundingRect().right(), widget.width() - 1);
 }
 
 } // namespace
