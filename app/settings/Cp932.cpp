@@ -104,8 +104,8 @@ QString fromCp932Lenient(const QByteArray &bytes)
 
 QString truncateToCodePageBytes(const QString &text, int maxBytes)
 {
-    // Fast path: most values are short.
-    if (text.size() * 2 <= maxBytes)
+    // Fast path: most values are short (no UTF-16 unit needs more than three bytes).
+    if (text.size() * 3 <= maxBytes)
         return text;
     if (const auto whole = toCp932(text); whole && whole->size() <= maxBytes)
         return text;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 namespace ini {
 namespace {
@@ -25,6 +26,13 @@ QString trimBlanks(const QString &s)
     while (e > b && isBlank(s.at(e - 1)))
         --e;
     return s.mid(b, e - b);
+}
+
+/// UTF-8 line text; a U+FEFF at the start of a line is text, not a byte order mark.
+QString fromUtf8Line(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -116,10 +124,9 @@ IniDocument IniDocument::fromBytes(const QByteArray &input)
                 line.text = *text;
             } else {
                 line.text = codepage::fromCp932Lenient(line.raw);
-                line.decoded = false;
             }
         } else {
-            line.text = QString::fromUtf8(line.raw);
+            line.text = fromUtf8Line(line.raw);
         }
         doc.m_lines.push_back(std::move(line));
     }
@@ -138,7 +145,7 @@ QByteArray IniDocument::toBytes() const
             return out;
         out = kUtf8Bom;
         for (const Line &line : m_lines)
-            out += (line.decoded ? line.text.toUtf8() : line.raw) + line.eol;
+            out += line.text.toUtf8() + line.eol;
         return out;
     }
     QByteArray out;
@@ -271,10 +278,11 @@ IniDocument::Line IniDocument::makeLine(const QString &text)
         }
         // CP932 cannot hold this text: the whole file moves to UTF-8 with a byte order mark
         // rather than losing characters.
+        // Bytes that were not valid CP932 go over as the text they were read as, so every line
+        // means in UTF-8 what it meant before.
         m_encoding = Encoding::Utf8Bom;
         for (Line &old : m_lines)
-            if (old.decoded)
-                old.raw = old.text.toUtf8();
+            old.raw = old.text.toUtf8();
     }
     line.raw = text.toUtf8();
     return line;

@@ -54,10 +54,9 @@ public:
 
 private:
     struct Line {
-        QByteArray raw;      ///< bytes of the line in the file's encoding, without the line end
-        QByteArray eol;      ///< "\r\n", "\n" or empty (last line without a line end)
-        QString text;        ///< decoded text
-        bool decoded = true; ///< false when the bytes are not valid in the file's encoding
+        QByteArray raw; ///< bytes of the line in the file's encoding, without the line end
+        QByteArray eol; ///< "\r\n", "\n" or empty (last line without a line end)
+        QString text;   ///< decoded text
     };
     enum class Kind {
         Blank,

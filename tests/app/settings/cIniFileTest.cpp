@@ -187,6 +187,18 @@ TEST_F(IniFileTest, Cp932BytesThatLookLikeUtf8StillReadBack)
     EXPECT_EQ(ini.Value(), katakana);
 }
 
+TEST_F(IniFileTest, BrokenLinesKeepTheirMeaningWhenTheFileTurnsUtf8)
+{
+    // The third line is neither CP932 nor UTF-8; read as UTF-8 bytes it would open a section "[Other".
+    const QString file = path();
+    testsupport::writeFile(file, "[General]\nA=1\n\xEF\xBB\xBF[Other\x80\nB=2\n");
+    cIniFile ini = aim(file, "General", "CityID");
+    ini.setValue(QString::fromUtf8("josé"));
+    ASSERT_TRUE(testsupport::readAll(file).startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(aim(file, "General", "B").Value(), "2");
+    EXPECT_EQ(ini.Value(), QString::fromUtf8("josé"));
+}
+
 TEST_F(IniFileTest, Utf8FileWithoutBomIsReadAndKeptAsUtf8)
 {
     const QString file = copyFixture("utf8-nobom.ini");
