@@ -8,6 +8,10 @@
 
 namespace {
 
+// Five digits at most; enforced here rather than by maxLength, which would cut
+// pasted text before its blanks and letters are taken out.
+constexpr qsizetype kMaxDigits = 5;
+
 bool isDigit(QChar c)
 {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -34,10 +38,14 @@ public:
                     ++newPos;
             }
         }
-        if (digits.size() != input.size()) {
+        const bool filtered = digits.size() != input.size();
+        if (filtered)
+            m_onFiltered();
+        if (digits.size() > kMaxDigits)
+            return Invalid;
+        if (filtered) {
             input = digits;
             pos = newPos;
-            m_onFiltered();
         }
         return Acceptable;
     }
@@ -51,7 +59,6 @@ private:
 cPortEdit::cPortEdit(QWidget *parent)
     : QLineEdit(parent)
 {
-    setMaxLength(5);
     setValidator(new DigitsValidator(this, [this] { emit Rejected(); }));
 }
 

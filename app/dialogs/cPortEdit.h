@@ -8,7 +8,7 @@
 class cPortEdit : public QLineEdit {
     Q_OBJECT
 public:
-    /// An empty box holding at most five characters.
+    /// An empty box taking at most five digits.
     explicit cPortEdit(QWidget *parent = nullptr);
 
 signals:
