@@ -112,19 +112,22 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     pal.setColor(QPalette::Window, m_colorKey);
     setPalette(pal);
 
-    UpdateMask();
+    // The window manager may apply the new size later than this call: the shape follows the layout.
+    UpdateMask(layout.window.size());
     setWindowOpacity(kOpacity / 255.0);
     show();
     raise();
 }
 
-void fWeather::UpdateMask()
+void fWeather::UpdateMask(QSize windowSize)
 {
     // The key is judged on what the window shows (picture and text alike), in logical pixels, so the
-    // shape is the same at any device pixel ratio.
-    QImage shown(size(), QImage::Format_RGB32);
+    // shape is the same at any device pixel ratio. The children are rendered one by one at their places:
+    // the window itself may still have its old size.
+    QImage shown(windowSize, QImage::Format_RGB32);
     shown.fill(m_colorKey);
-    render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+    m_picImage->render(&shown, m_picImage->pos(), QRegion(), QWidget::DrawChildren);
+    m_telop->render(&shown, m_telop->pos(), QRegion(), QWidget::DrawChildren);
     const QRgb key = m_colorKey.rgb() | 0xFF000000u;
     QRegion region;
     for (int y = 0; y < shown.height(); ++y) {

@@ -70,7 +70,7 @@ protected:
 private:
     bool HandleMouse(QObject *source, QMouseEvent *event);
     void SetTopmost(bool topmost);
-    void UpdateMask();
+    void UpdateMask(QSize windowSize);
 
     QLabel *m_picImage;
     roLabel *m_telop;

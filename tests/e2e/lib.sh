@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Shared steps of the whole-program scenarios. Source it from a scenario script; the scenario runs on an
+# X display with a tray host (tests/support/xvfb-run.sh provides one) and gets:
+#   BIN        folder with skycaster and skycaster-forecastd (argument 1 of the scenario, or $SKYCASTER_BIN)
+#   WORK       a private folder removed at exit; PROGRAM_DIR the program folder inside it
+#   ARTIFACTS  where screenshots go
+set -u
+BIN="${1:-${SKYCASTER_BIN:-}}"
+[ -n "$BIN" ] && [ -x "$BIN/skycaster" ] || { echo "usage: $0 BUILD/bin" >&2; exit 2; }
+BIN="$(cd "$BIN" && pwd)"
+E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+SOURCE_DIR="$(cd "$E2E_DIR/../.." && pwd)"
+SCENARIO="$(basename "$0" .sh)"
+ARTIFACTS="${SKYCASTER_ARTIFACTS:-$BIN/../artifacts}"
+mkdir -p "$ARTIFACTS"
+WORK="$(mktemp -d /tmp/skycaster-e2e.XXXXXX)"
+PROGRAM_DIR="$WORK/program"
+export TMPDIR="$WORK/tmp"
+mkdir -p "$TMPDIR" "$WORK/runtime"
+chmod 700 "$WORK/runtime"
+export XDG_RUNTIME_DIR="$WORK/runtime" XDG_CONFIG_HOME="$WORK/config"
+export LANG=C.UTF-8 TZ=Asia/Tokyo
+unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY all_proxy ALL_PROXY
+# Leaks of system libraries at exit are not this program's; everything else must stay clean.
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
+PIDS=()
+FAILED=0
+
+cleanup() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+log() { printf '[%s] %s\n' "$SCENARIO" "$*"; }
+fail() { printf '[%s] FAIL: %s\n' "$SCENARIO" "$*" >&2; FAILED=1; }
+check() { local what="$1"; shift; if "$@"; then log "ok: $what"; else fail "$what"; fi; }
+finish() { [ "$FAILED" = 0 ] && log "passed" || log "failed"; exit "$FAILED"; }
+
+# wait_for SECONDS COMMAND...: polls COMMAND every 0.2 s until it succeeds.
+wait_for() {
+  local limit=$(( $1 * 5 )); shift
+  for _ in $(seq 1 "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+  return 1
+}
+
+# The program folder as installed: executable, libraries and the files it expects beside itself.
+make_program_dir() {
+  mkdir -p "$PROGRAM_DIR"
+  cp "$BIN/skycaster" "$BIN"/libro*.so* "$PROGRAM_DIR/"
+  for d in Res Styles forecastmap; do [ -d "$BIN/$d" ] && cp -r "$BIN/$d" "$PROGRAM_DIR/"; done
+  [ -f "$BIN/Skycaster.html" ] && cp "$BIN/Skycaster.html" "$PROGRAM_DIR/"
+  INI="$PROGRAM_DIR/skycaster.ini"
+}
+
+# start_service [DATA_DIR]: the forecast service in offline mode on a free port; sets SERVICE_URL.
+start_service() {
+  local data="${1:-$SOURCE_DIR/service/demo-data}"
+  local log="$WORK/service.log"
+  "$BIN/skycaster-forecastd" --offline "$data" --port "${SERVICE_PORT:-0}" >"$log" 2>&1 &
+  SERVICE_PID=$!
+  PIDS+=("$SERVICE_PID")
+  wait_for 10 grep -q 'listening on' "$log" || { cat "$log" >&2; fail "service did not start"; finish; }
+  SERVICE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$log" | head -n1)"
+  SERVICE_PORT="${SERVICE_URL##*:}"
+  log "service at $SERVICE_URL"
+}
+
+stop_service() { kill "$SERVICE_PID" 2>/dev/null; wait "$SERVICE_PID" 2>/dev/null; }
+
+# write_ini CITY [extra lines...]: a settings file pointing at our service.
+write_ini() {
+  local city="$1"; shift
+  {
+    printf '[General]\r\nCityID=%s\r\n' "$city"
+    printf 'WeatherServiceURL=%s/forecast/webservice/rest/v1\r\n' "$SERVICE_URL"
+    printf 'ForecastmapURL=%s/forecast/rss/forecastmap.xml\r\n' "$SERVICE_URL"
+    for line in "$@"; do printf '%s\r\n' "$line"; done
+  } >"$INI"
+}
+
+ini_get() { # ini_get KEY -> value (first match, any section)
+  grep -a -m1 -i "^$1=" "$INI" 2>/dev/null | cut -d= -f2- | tr -d '\r'
+}
+
+start_program() {
+  "$PROGRAM_DIR/skycaster" >"$WORK/program.log" 2>&1 &
+  PROGRAM_PID=$!
+  PIDS+=("$PROGRAM_PID")
+}
+
+program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+# The desktop widget's X window id (its title is "Cloud Pane").
+widget_window() { xdotool search --onlyvisible --name '^Cloud Pane$' 2>/dev/null | head -n1; }
+
+# widget_geometry -> "X Y W H" of the widget window.
+widget_geometry() {
+  local id; id="$(widget_window)"; [ -n "$id" ] || return 1
+  xwininfo -id "$id" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+screenshot() { import -window root "$ARTIFACTS/$SCENARIO-$1.png" 2>/dev/null && log "screenshot $ARTIFACTS/$SCENARIO-$1.png"; }
+
+# The tray icon's window: a child of trayer's panel. Prints "X Y" of its centre.
+tray_icon_center() {
+  local panel; panel="$(xwininfo -root -tree | awk '/"panel"/{print $1; exit}')"
+  [ -n "$panel" ] || return 1
+  xwininfo -id "$panel" -children | awk '/^ +0x/{print $1}' | while read -r child; do
+    xwininfo -id "$child" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{if (w>1 && h>1) print int(x+w/2), int(y+h/2)}'
+  done | head -n1
+}
+
+# menu_choose X Y BUTTON KEYS...: right-click at (X, Y), then pick an item by keys.
+menu_at() {
+  xdotool mousemove "$1" "$2" sleep 0.2 click 3
+  sleep 0.6
+}
+
+# A file's bytes equal another's.
+same_file() { cmp -s "$1" "$2"; }
+differs() { ! cmp -s "$1" "$2"; }
+ini_has() { test -n "$(ini_get "$1")"; }
+ini_is() { test "$(ini_get "$1")" = "$2"; }
+process_gone() { ! kill -0 "$1" 2>/dev/null; }
+
+# picture_point -> "X Y": a screen point on a drawn (not cut away) pixel of the widget's picture (near the
+# top middle, above the text, which ignores the right button), so a click there reaches the widget.
+picture_point() {
+  local x y w h
+  read -r x y w h < <(widget_geometry) || return 1
+  import -window root -crop "${w}x${h}+${x}+${y}" "$WORK/widget-crop.png" 2>/dev/null || return 1
+  convert "$WORK/widget-crop.png" txt:- | awk -v w="$w" -v h="$h" -v ox="$x" -v oy="$y" '
+    NR == 2 { split($1, p, /[,:]/); bg = $3 }
+    NR > 1 {
+      split($1, p, /[,:]/)
+      if ($3 != bg) { d = (p[1] - w / 2) ^ 2 + (p[2] - 8) ^ 2; if (best == "" || d < best) { best = d; bx = p[1]; by = p[2] } }
+    }
+    END { if (best != "") print ox + bx, oy + by; else exit 1 }'
+}
