@@ -4,6 +4,7 @@
 #include "roWeatherParser.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QString>
 
@@ -12,7 +13,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static const QString path = QStringLiteral("/tmp/fuzz_getarea_%1.xml").arg(::getpid());
+    // One scratch file in the temporary folder, removed when the fuzzer exits.
+    struct Scratch {
+        QString path = QDir::temp().filePath(QStringLiteral("fuzz_getarea_%1.xml").arg(::getpid()));
+        ~Scratch() { QFile::remove(path); }
+    };
+    static const Scratch scratch;
+    const QString &path = scratch.path;
     static const auto quiet = ro::SetMessageBoxHandler([](const ro::MessageBoxRequest &) { return int(ro::vbOK); });
     (void)quiet;
     {
