@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -113,8 +115,27 @@ cWeatherIni::cWeatherIni(const QString &settingsPath)
 
 QString cWeatherIni::DefaultSettingsPath()
 {
-    // Later: fall back to the user's configuration folder when the program folder is not writable.
-    return QDir(programDir()).filePath(programBaseName() + QStringLiteral(".ini"));
+    return ChooseSettingsPath(programDir(), programBaseName(),
+                              QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+                                  .filePath(QStringLiteral("Skycaster")));
+}
+
+QString cWeatherIni::ChooseSettingsPath(const QString &programFolder, const QString &baseName,
+                                        const QString &userFolder)
+{
+    const QString fileName = baseName + QStringLiteral(".ini");
+    const QString beside = QDir(programFolder).filePath(fileName);
+    const QFileInfo besideInfo(beside);
+    // Every write replaces the file through a new one beside it, so the folder must take new files.
+    if (QFileInfo(programFolder).isWritable() && (!besideInfo.exists() || besideInfo.isWritable()))
+        return beside;
+
+    // An installed, read-only program folder: the user's own copy, started from the file shipped there.
+    const QString own = QDir(userFolder).filePath(fileName);
+    QDir().mkpath(userFolder);
+    if (!QFileInfo::exists(own) && besideInfo.exists() && QFile::copy(beside, own))
+        QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return own;
 }
 
 QString cWeatherIni::DefaultServiceHost()

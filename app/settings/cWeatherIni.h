@@ -38,9 +38,13 @@ public:
     /// Settings in the given file (tests, or another location chosen by start-up).
     explicit cWeatherIni(const QString &settingsPath);
 
-    /// Where the settings file lives: the executable's folder, its name + ".ini". The one place
-    /// that decides the location.
+    /// Where the settings file lives: the executable's folder, its name + ".ini"; when that folder
+    /// (or the file in it) cannot be written, the user's configuration folder + "/Skycaster". The one
+    /// place that decides the location.
     static QString DefaultSettingsPath();
+    /// The rule of DefaultSettingsPath() for given folders; a file shipped in a read-only program
+    /// folder is copied to the user's folder the first time.
+    static QString ChooseSettingsPath(const QString &programFolder, const QString &baseName, const QString &userFolder);
     /// Scheme and host of the forecast service the default URLs point to.
     static QString DefaultServiceHost();
     /// The settings file this object reads and writes.
