@@ -139,3 +139,88 @@ picture_point() {
     }
     END { if (best != "") print ox + bx, oy + by; else exit 1 }'
 }
+
+# start_logged_service [DATA_DIR]: start_service, and the service appends one line per request
+# ("GET /path?query STATUS") to $ACCESS_LOG.
+start_logged_service() {
+  local data="${1:-$SOURCE_DIR/service/demo-data}"
+  local log="$WORK/service.log"
+  ACCESS_LOG="$WORK/access.log"
+  : >"$ACCESS_LOG"
+  "$BIN/skycaster-forecastd" --offline "$data" --port "${SERVICE_PORT:-0}" --access-log "$ACCESS_LOG" >"$log" 2>&1 &
+  SERVICE_PID=$!
+  PIDS+=("$SERVICE_PID")
+  wait_for 10 grep -q 'listening on' "$log" || { cat "$log" >&2; fail "service did not start"; finish; }
+  SERVICE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$log" | head -n1)"
+  SERVICE_PORT="${SERVICE_URL##*:}"
+  log "service at $SERVICE_URL, access log $ACCESS_LOG"
+}
+
+# service_got PATTERN: the access log holds a request line matching the extended regex PATTERN.
+service_got() { grep -qE "$1" "$ACCESS_LOG"; }
+
+# write_service_only_ini: a settings file that names our service but no city (still a first start).
+write_service_only_ini() {
+  {
+    printf '[General]\r\n'
+    printf 'WeatherServiceURL=%s/forecast/webservice/rest/v1\r\n' "$SERVICE_URL"
+    printf 'ForecastmapURL=%s/forecast/rss/forecastmap.xml\r\n' "$SERVICE_URL"
+  } >"$INI"
+}
+
+# window_named TITLE -> X window id of the visible window with exactly that title.
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+
+# window_geometry ID -> "X Y W H".
+window_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'
+}
+
+# window_sized W H -> "X Y" of a viewable top-level window of exactly that size (e.g. the pop-up).
+window_sized() {
+  local id
+  for id in $(xwininfo -root -children | awk -v s="$1x$2+" 'index($0, s) {print $1}'); do
+    xwininfo -id "$id" | grep -q 'IsViewable' || continue
+    window_geometry "$id" | awk '{print $1, $2}'
+    return 0
+  done
+  return 1
+}
+window_sized_shown() { window_sized "$@" >/dev/null; }
+window_sized_gone() { ! window_sized "$@" >/dev/null; }
+
+# tree_keys CITY_ID [AREA_LIST]: the keys that walk the settings dialog's collapsed area tree from its
+# first node to that city (Home, Down to the area, Right opens it, ...), ending with space, which chooses it.
+tree_keys() {
+  local xml="${2:-$PROGRAM_DIR/forecastmap/forecastmap.xml}"
+  awk -v want="$1" '
+    function downs(n,   s, i) { s = ""; for (i = 0; i < n; i++) s = s " Down"; return s }
+    /<area[ >]/ { area++; pref = 0 }
+    /<pref[ >]/ { pref++; city = 0 }
+    /<city[ >]/ {
+      city++
+      if (match($0, /id="[^"]*"/) && substr($0, RSTART + 4, RLENGTH - 5) == want) {
+        print "Home" downs(area - 1) " Right" downs(pref) " Right" downs(city) " space"
+        found = 1; exit
+      }
+    }
+    END { if (!found) exit 1 }' "$xml"
+}
+
+# drag_from X Y DX DY: left-button drag in small steps, as a hand would.
+drag_from() {
+  local x="$1" y="$2" dx="$3" dy="$4" i
+  xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2
+  for i in 1 2 3 4 5 6 7 8 9 10; do
+    xdotool mousemove "$(( x + dx * i / 10 ))" "$(( y + dy * i / 10 ))" sleep 0.05
+  done
+  xdotool sleep 0.2 mouseup 1
+}
+
+# quit_from_widget_menu: right-click the widget's picture and choose the menu's last item, "終了".
+quit_from_widget_menu() {
+  local px py
+  read -r px py < <(picture_point) || return 1
+  menu_at "$px" "$py"
+  xdotool key Up Return
+}
