@@ -10,6 +10,7 @@ namespace dialogs {
 namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
+constexpr int kMinStretch = 76;
 
 const QScreen *screenOf(const QWidget *widget)
 {
@@ -60,6 +61,16 @@ void PlaceInTwips(QWidget *child, int left, int top, int width, int height)
     if (needed > rect.height()) {
         const int grow = needed - rect.height();
         rect.adjust(0, -(grow / 2), 0, grow - grow / 2);
+    }
+    // The layout was designed for a font whose kana are narrower than those of the
+    // usual substitutes: narrow the text of a control that would be cut instead.
+    const bool captioned = child->inherits("QAbstractButton") || child->inherits("QLabel");
+    if (captioned && child->sizeHint().width() > rect.width()) {
+        QFont font = child->font();
+        for (int stretch = 97; stretch >= kMinStretch && child->sizeHint().width() > rect.width(); stretch -= 3) {
+            font.setStretch(stretch);
+            child->setFont(font);
+        }
     }
     child->setGeometry(rect);
 }

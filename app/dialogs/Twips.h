@@ -21,7 +21,8 @@ QRect TwipsToPixels(const QWidget *widget, int left, int top, int width, int hei
 QSize TwipsToPixels(const QWidget *widget, int width, int height);
 
 /// Puts `child` at a rectangle given in twips (grown about its middle when the
-/// platform's font needs more height than the design gave it).
+/// platform's font needs more height than the design gave it; its text narrowed
+/// when the font is wider than the design's).
 void PlaceInTwips(QWidget *child, int left, int top, int width, int height);
 
 /// Rounds to the nearest integer, halves to the even neighbour.

@@ -7,6 +7,7 @@
 #include "frmGeneralSetting.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -204,6 +205,12 @@ TEST_F(frmSettingTest, LayoutFollowsTheDesignAtTheScreensResolution)
     for (const QWidget *w : controls) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
         EXPECT_NE(w->focusPolicy(), Qt::NoFocus) << w->accessibleName().toStdString();
+    }
+    // The substitute font is wider than the design's: no caption may be cut off.
+    for (const QWidget *w : dialog.findChildren<QWidget *>()) {
+        if (w->inherits("QAbstractButton") || w->inherits("QLabel")) {
+            EXPECT_LE(w->sizeHint().width(), w->width()) << w->metaObject()->className();
+        }
     }
 }
 
