@@ -6,6 +6,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 build="${SKYCASTER_BUILD_DIR:-$root/build/run}"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYCASTER_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKYCASTER_TESTS=OFF -DSKYCASTER_BENCH=OFF >/dev/null
+# Only the two programs; the files beside them are copied when configuring.
+cmake --build "$build" -j "$(nproc)" --target skycaster skycaster-forecastd
 exec "$root/scripts/demo.sh" "$build"
