@@ -224,3 +224,68 @@ quit_from_widget_menu() {
   menu_at "$px" "$py"
   xdotool key Up Return
 }
+
+# near VALUE WANTED TOLERANCE: |VALUE - WANTED| <= TOLERANCE (integers).
+near() { [ -n "$1" ] && [ $(( $1 > $2 ? $1 - $2 : $2 - $1 )) -le "$3" ]; }
+
+# window_shown TITLE: a visible window with exactly that title exists.
+window_shown() { test -n "$(window_named "$1")"; }
+
+# window_above ID / window_not_above ID: whether the window is in the topmost band (_NET_WM_STATE_ABOVE).
+window_above() { [ -n "$1" ] && xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep -q '_NET_WM_STATE_ABOVE'; }
+window_not_above() { [ -n "$1" ] && xprop -id "$1" _NET_WM_STATE >/dev/null 2>&1 && ! window_above "$1"; }
+
+widget_hidden() { test -z "$(widget_window)"; }
+
+# The settings dialog ("設定画面"): shown, gone, and given the keyboard.
+settings_dialog() { window_shown '設定画面'; }
+settings_dialog_gone() { ! settings_dialog; }
+focus_settings_dialog() {
+  local id; id="$(window_named '設定画面')"; [ -n "$id" ] || return 1
+  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+  sleep 0.3
+}
+
+# tray_menu: right-click the tray icon, which opens the command menu at the cursor.
+tray_menu() {
+  local tx ty
+  read -r tx ty < <(tray_icon_center) || return 1
+  menu_at "$tx" "$ty"
+}
+
+# menu_pick N: the N-th enabled item of the open command menu (1 最新予報を取得, 2 詳細, 3 オプション,
+# 4 ヘルプ, 5 終了 while every item is enabled).
+menu_pick() {
+  local keys=() i
+  for (( i = 0; i < $1; i++ )); do keys+=(Down); done
+  xdotool key "${keys[@]}" Return
+}
+
+# forecast_requests: how many forecast documents the service was asked for (needs start_logged_service).
+forecast_requests() { grep -c 'rest/v1?city=' "$ACCESS_LOG" 2>/dev/null || true; }
+forecast_requested_since() { test "$(forecast_requests)" -gt "$1"; }
+
+# tray_icon_rect -> "X Y W H" of the tray icon's window.
+tray_icon_rect() {
+  local panel; panel="$(xwininfo -root -tree | awk '/"panel"/{print $1; exit}')"
+  [ -n "$panel" ] || return 1
+  xwininfo -id "$panel" -children | awk '/^ +0x/{print $1}' | while read -r child; do
+    window_geometry "$child" | awk '$3 > 1 && $4 > 1'
+  done | head -n1
+}
+
+# red_pixels PNG X Y W H -> how many strongly red pixels (the failure mark) the rectangle holds.
+red_pixels() {
+  convert "$1" -crop "${4}x${5}+${2}+${3}" +repage -fx 'r > 0.7 && g < 0.3 && b < 0.3 ? 1 : 0' \
+    -format '%[fx:round(mean * w * h)]' info: 2>/dev/null
+}
+
+# tray_red_pixels -> strongly red pixels inside the tray icon as the screen shows it now.
+tray_red_pixels() {
+  local x y w h
+  read -r x y w h < <(tray_icon_rect) || return 1
+  import -window root "$WORK/tray-shot.png" 2>/dev/null || return 1
+  red_pixels "$WORK/tray-shot.png" "$x" "$y" "$w" "$h"
+}
+tray_shows_failure() { test "$(tray_red_pixels)" -gt 10; }
+tray_shows_normal() { test "$(tray_red_pixels)" -eq 0; }
