@@ -289,3 +289,34 @@ tray_red_pixels() {
 }
 tray_shows_failure() { test "$(tray_red_pixels)" -gt 10; }
 tray_shows_normal() { test "$(tray_red_pixels)" -eq 0; }
+
+# start_tinyproxy [USER PASS]: tinyproxy on a free 127.0.0.1 port, with Basic authentication when a user is
+# given; sets PROXY_PORT and PROXY_LOG (one "Request ..." line per request at LogLevel Info).
+start_tinyproxy() {
+  local conf="$WORK/tinyproxy.conf" attempt port
+  PROXY_LOG="$WORK/tinyproxy.log"
+  for attempt in 1 2 3 4 5; do
+    port=$(( 20000 + RANDOM % 40000 ))
+    [ -z "$(ss -ltnH "sport = :$port" 2>/dev/null)" ] || continue
+    {
+      printf 'Port %s\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Info\n' "$port"
+      printf 'LogFile "%s"\nDisableViaHeader Yes\n' "$PROXY_LOG"
+      [ $# -ge 2 ] && printf 'BasicAuth %s %s\n' "$1" "$2"
+    } >"$conf"
+    tinyproxy -d -c "$conf" >"$WORK/tinyproxy.out" 2>&1 &
+    PROXY_PID=$!
+    PIDS+=("$PROXY_PID")
+    if wait_for 5 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port"; then
+      PROXY_PORT=$port
+      log "tinyproxy at 127.0.0.1:$PROXY_PORT"
+      return 0
+    fi
+    kill "$PROXY_PID" 2>/dev/null
+  done
+  cat "$WORK/tinyproxy.out" >&2
+  fail "tinyproxy did not start"
+  finish
+}
+
+# proxy_requests PATTERN: how many requests tinyproxy logged whose line matches the extended regex.
+proxy_requests() { grep -E 'Request \(file descriptor' "$PROXY_LOG" 2>/dev/null | grep -cE "$1" || true; }
