@@ -77,7 +77,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption icons(QStringLiteral("write-icons"),
                                    QStringLiteral("Write the forecast icons as PNG files into DIR and exit."),
                                    QStringLiteral("DIR"));
-    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons});
+    const QCommandLineOption accessLog(QStringLiteral("access-log"),
+                                       QStringLiteral("Append one line per request (method, target, status) to FILE."),
+                                       QStringLiteral("FILE"));
+    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons, accessLog});
     parser.process(app);
 
     if (parser.isSet(icons))
@@ -132,6 +135,10 @@ int main(int argc, char *argv[])
     }
 
     ForecastService service(source, options);
+    if (parser.isSet(accessLog) && !service.OpenAccessLog(parser.value(accessLog), error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
     if (!service.Start(error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;

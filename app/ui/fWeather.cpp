@@ -3,9 +3,11 @@
 #include "cUniqTTT.h"
 #include "roLabel.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 
 #include <cmath>
@@ -53,6 +55,11 @@ fWeather::fWeather(QWidget *parent)
 
     m_toolTips->AddToolTip(m_picImage, QStringLiteral("Sky Caster"), QStringLiteral("待機中です..."), false,
                            cUniqTTT::TTI_INFO);
+
+    // With no stored position the first Draw centres on GetCenter: let that be the middle of the screen, not
+    // the corner a new window starts in (which leaves half of the widget above the screen's edge).
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 fWeather::~fWeather() = default;

@@ -7,6 +7,7 @@
 #include "JmaData.h"
 #include "JstTime.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <httplib.h>
@@ -60,6 +61,14 @@ ForecastService::ForecastService(std::shared_ptr<ForecastSource> source, Options
 ForecastService::~ForecastService()
 {
     Stop();
+}
+
+void ForecastService::logAccess(const std::string &method, const std::string &target, int status)
+{
+    // One line per request, written whole so a reader never sees half a line.
+    std::lock_guard lock(m_logMutex);
+    std::fprintf(m_accessLog.get(), "%s %s %d\n", method.c_str(), target.c_str(), status);
+    std::fflush(m_accessLog.get());
 }
 
 void ForecastService::route()
@@ -150,6 +159,20 @@ void ForecastService::storeDocument(const QString &key, const std::shared_ptr<co
     if (m_documents.size() >= kMaxDocuments)
         m_documents.clear();
     m_documents.insert(key, {areas, report, overview, date, bytes});
+}
+
+bool ForecastService::OpenAccessLog(const QString &path, QString &error)
+{
+    std::FILE *file = std::fopen(QFile::encodeName(path).constData(), "a");
+    if (file == nullptr) {
+        error = QStringLiteral("cannot open the access log %1").arg(path);
+        return false;
+    }
+    m_accessLog.reset(file);
+    m_server->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
+        logAccess(req.method, req.target, res.status);
+    });
+    return true;
 }
 
 bool ForecastService::Start(QString &error)

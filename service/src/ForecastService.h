@@ -5,8 +5,10 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdio>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace httplib {
@@ -34,6 +36,9 @@ public:
     ForecastService(const ForecastService &) = delete;
     ForecastService &operator=(const ForecastService &) = delete;
 
+    /// Appends one line per request ("METHOD target status") to `path` from now on; false with error set
+    /// when the file cannot be opened. Call before Start().
+    bool OpenAccessLog(const QString &path, QString &error);
     /// Binds and serves on a thread of its own; false with error set when the address cannot be bound.
     bool Start(QString &error);
     /// The port actually bound (after Start).
@@ -56,6 +61,8 @@ private:
         QDate date;                                          ///< "today" it was built for
         QByteArray bytes;
     };
+    void logAccess(const std::string &method, const std::string &target, int status);
+
     std::mutex m_cacheMutex;
     QHash<QString, CachedDocument> m_documents;
 
@@ -63,6 +70,11 @@ private:
     Options m_options;
     std::unique_ptr<ForecastIcons> m_icons;
     std::unique_ptr<httplib::Server> m_server;
+    std::mutex m_logMutex;
+    struct FileCloser {
+        void operator()(std::FILE *file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> m_accessLog;
     std::thread m_thread;
     int m_port = 0;
 };
