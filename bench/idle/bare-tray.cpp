@@ -9,7 +9,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QPixmap picture(22, 22);
     picture.fill(Qt::darkCyan);
-    QSystemTrayIcon tray(QIcon(picture));
+    QSystemTrayIcon tray{QIcon(picture)};
     tray.setToolTip(QStringLiteral("bare-tray"));
     tray.show();
     int ticks = 0;

@@ -1,0 +1,53 @@
+#pragma once
+
+// Recording stand-ins for the desktop widget and the tray icon, so a retrieval cycle can run against
+// real servers and real files while the test reads back what would have been shown.
+#include "RetrievalPorts.h"
+
+#include <QImage>
+#include <QPoint>
+#include <QStringList>
+
+#include <vector>
+
+namespace quality {
+
+/// One Draw call of the widget.
+struct DrawCall {
+    QString city, telop, minimum, maximum;
+    bool pictureReadable = false; ///< the picture file could be loaded when it was drawn
+};
+
+/// The desktop widget: remembers every Draw and the last tool tip.
+class RecordingWidget final : public IWeatherView {
+public:
+    bool Visible() const override { return visible; }
+    void Hide() override { visible = false; }
+    void GetCenter(int &x, int &y) const override { x = 640, y = 400; }
+    void Draw(int, int, const QString &city, const QString &telop, const QString &minimum, const QString &maximum,
+              const QString &picture, bool) override
+    {
+        draws.push_back({city, telop, minimum, maximum, !QImage(picture).isNull()});
+        visible = true;
+    }
+    void SetToolTipText(const QString &title, const QString &body, int icon) override
+    {
+        tipTitle = title, tipBody = body, tipIcon = icon;
+    }
+
+    bool visible = false;
+    std::vector<DrawCall> draws;
+    QString tipTitle, tipBody;
+    int tipIcon = 0;
+};
+
+/// The tray icon: remembers its tool tips and whether the failure icon shows.
+class RecordingTray final : public ITrayView {
+public:
+    void SetToolTip(const QString &text) override { tips << text; }
+    void SetFailureIcon(bool f) override { failure = f; }
+    QStringList tips;
+    bool failure = false;
+};
+
+} // namespace quality
