@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 
 namespace {
@@ -19,6 +20,15 @@ const QString kCannotGet = QStringLiteral("取得できません");
 constexpr int kInformationIcon = 1;
 constexpr int kErrorIcon = 3;
 constexpr int kNoStoredPosition = -100;
+
+// The picture lives in the program folder; an installation that cannot be written keeps it beside the
+// settings file instead, so the widget still gets its picture.
+QString pictureFolder(const QString &programDir, const cWeatherIni &settings)
+{
+    if (QFileInfo(programDir).isWritable() || settings.SettingsPath().isEmpty())
+        return programDir;
+    return QFileInfo(settings.SettingsPath()).absolutePath();
+}
 
 void removeIfNamed(const QString &path)
 {
@@ -35,7 +45,7 @@ cRetrievalCycle::cRetrievalCycle(cWeatherIni &settings, IForecastSource &source,
     , m_tray(tray)
     , m_widget(std::move(widget))
     , m_programDir(std::move(programDir))
-    , m_iconFilePath(QDir(m_programDir).filePath(QStringLiteral("Icon.tmp")))
+    , m_iconFilePath(QDir(pictureFolder(m_programDir, settings)).filePath(QStringLiteral("Icon.tmp")))
 {
 }
 

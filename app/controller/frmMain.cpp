@@ -154,6 +154,8 @@ void frmMain::Start()
 {
     m_tmrCheck->start();
     AppSettings().setLastAccessDate(RefreshScheduler::BackdatedAccessDate(m_clock(), AppSettings().Span()));
+    // The first tick is due at once: show the forecast without waiting a whole timer interval.
+    QTimer::singleShot(0, this, &frmMain::tmrCheck_Timer);
     if (!m_quitRequested) {
         QEventLoop loop;
         m_loop = &loop;

@@ -66,7 +66,10 @@ int showWithQt(const MessageBoxRequest &request)
     QMessageBox::StandardButtons all;
     for (const auto &spec : buttons)
         all |= spec.button;
-    QMessageBox box(iconOf(request.style), request.title, request.prompt, all);
+    // The texts break lines with a bare CR, which Qt would not show as a line break.
+    QString text = request.prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(iconOf(request.style), request.title, text, all);
     box.setDefaultButton(buttons[defaultIndex(request.style, buttons.size())].button);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     const auto pressed = box.exec();

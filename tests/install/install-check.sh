@@ -72,5 +72,6 @@ INI="$home/config/Skycaster/skycaster.ini"
 check "read-only folder: forecast retrieved, settings in the user's folder" wait_for 40 ini_has LastPublicTime
 check "read-only folder: the shipped settings were carried over" ini_is CityID 130010
 check "read-only folder: the shipped file is unchanged" test "$(cat "$program/skycaster.ini")" = "$shipped"
+check "read-only folder: the widget's picture beside the settings" test -s "$home/config/Skycaster/Icon.tmp"
 kill "$PROGRAM_PID" 2>/dev/null; wait "$PROGRAM_PID" 2>/dev/null
 finish
