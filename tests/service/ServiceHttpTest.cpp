@@ -17,7 +17,9 @@
 #include "cTemperature.h"
 #include "cWeather.h"
 
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -132,6 +134,35 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
         EXPECT_FALSE(a.body.contains("<lwws")) << c.path;
         EXPECT_FALSE(a.body.isEmpty()) << c.path;
     }
+}
+
+TEST(ForecastServiceHttp, AccessLogHasOneLinePerRequest)
+{
+    REQUIRE_FIXTURES();
+    QTemporaryDir dir;
+    const QString logPath = dir.filePath(QStringLiteral("access.log"));
+    QString error;
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), {}, error);
+    ASSERT_TRUE(source) << error.toStdString();
+    ForecastService service(source, ForecastService::Options{QStringLiteral("127.0.0.1"), 0, {}});
+    EXPECT_FALSE(service.OpenAccessLog(dir.filePath(QStringLiteral("missing/access.log")), error));
+    EXPECT_TRUE(error.contains(QStringLiteral("missing/access.log")));
+    ASSERT_TRUE(service.OpenAccessLog(logPath, error)) << error.toStdString();
+    ASSERT_TRUE(service.Start(error)) << error.toStdString();
+
+    EXPECT_EQ(get(service.Port(), forecastPath("011000", "tomorrow")).status, 200);
+    EXPECT_EQ(get(service.Port(), forecastPath("999999", "today")).status, 404);
+    service.Stop();
+
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    // Requests are served on a pool of threads, so the lines may come in either order. The id keeps its
+    // leading zero: tests of the program check what it asked for.
+    QStringList lines = QString::fromUtf8(log.readAll()).split(u'\n');
+    EXPECT_EQ(lines.takeLast(), QString()) << "last line not ended";
+    lines.sort();
+    EXPECT_EQ(lines.join(u'|').toStdString(), "GET /forecast/webservice/rest/v1?city=011000&day=tomorrow 200|"
+                                              "GET /forecast/webservice/rest/v1?city=999999&day=today 404");
 }
 
 // One icon per JMA icon name; the four groups at least look different.

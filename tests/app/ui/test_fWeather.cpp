@@ -3,9 +3,11 @@
 #include "fWeather.h"
 #include "roLabel.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,6 +88,21 @@ TEST_F(fWeatherTest, StartsHiddenWithTheStoredLabelSettingsAndTheWaitingTip)
     EXPECT_EQ(tips[0]->Target(), widget.picImage());
     EXPECT_TRUE(tips[0]->HasTitle());
     EXPECT_FALSE(tips[0]->IsBalloon());
+}
+
+TEST_F(fWeatherTest, NeverDrawnItCentresOnTheScreen)
+{
+    // A first Draw without a stored position uses GetCenter: that must be a point well inside the screen.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    int x = 0, y = 0;
+    widget.GetCenter(x, y);
+    EXPECT_NEAR(x, area.center().x(), 1);
+    EXPECT_NEAR(y, area.center().y(), 1);
+
+    const QString picture = writePicture(dir, QStringLiteral("Icon.tmp"), QSize(60, 40));
+    widget.Draw(x, y, QStringLiteral("東京"), QStringLiteral("晴れ"), QStringLiteral("-"), QStringLiteral("-"), picture,
+                false);
+    EXPECT_TRUE(area.contains(widget.geometry())) << "widget outside the screen";
 }
 
 TEST_F(fWeatherTest, DrawPlacesPictureAndTextAroundTheCentre)
