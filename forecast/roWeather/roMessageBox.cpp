@@ -53,8 +53,8 @@ std::size_t defaultIndex(int style, std::size_t count)
 // The answer when the box is closed without a button: Cancel where offered.
 int closeAnswer(const std::vector<ButtonSpec> &buttons)
 {
-    for (const auto &spec : buttons) {
-        if (spec.result == vbCancel)
+    for (const auto &choice : buttons) {
+        if (choice.result == vbCancel)
             return vbCancel;
     }
     return buttons.size() == 1 ? buttons.front().result : vbCancel;
@@ -64,8 +64,8 @@ int showWithQt(const MessageBoxRequest &request)
 {
     const auto buttons = buttonsOf(request.style);
     QMessageBox::StandardButtons all;
-    for (const auto &spec : buttons)
-        all |= spec.button;
+    for (const auto &choice : buttons)
+        all |= choice.button;
     // The texts break lines with a bare CR, which Qt would not show as a line break.
     QString text = request.prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -73,9 +73,9 @@ int showWithQt(const MessageBoxRequest &request)
     box.setDefaultButton(buttons[defaultIndex(request.style, buttons.size())].button);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     const auto pressed = box.exec();
-    for (const auto &spec : buttons) {
-        if (spec.button == pressed)
-            return spec.result;
+    for (const auto &choice : buttons) {
+        if (choice.button == pressed)
+            return choice.result;
     }
     return closeAnswer(buttons);
 }

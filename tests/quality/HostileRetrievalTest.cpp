@@ -2,7 +2,7 @@
 // forecast reader, real files. Each case must end in the failure state (or a sound forecast), leave nothing
 // in the temporary folder and keep the event loop running while the download waits.
 #include "AppSettings.h"
-#include "QualityStandIns.h"
+#include "RecordingViews.h"
 #include "TestHttpServer.h"
 #include "TestSupport.h"
 #include "cForecastSource.h"
@@ -164,7 +164,7 @@ protected:
         EXPECT_TRUE(m_tray.failure);
         EXPECT_EQ(m_tray.tips.value(m_tray.tips.size() - 1), kFailureTip);
         ASSERT_FALSE(m_widget.draws.empty());
-        const quality::DrawCall &draw = m_widget.draws.back();
+        const testsupport::DrawCall &draw = m_widget.draws.back();
         EXPECT_EQ(draw.city, QStringLiteral("エラー"));
         EXPECT_EQ(draw.telop, telop);
         EXPECT_EQ(draw.minimum, QStringLiteral("-"));
@@ -183,8 +183,8 @@ protected:
     cForecastSource m_source{m_inet, [](const QString &file, std::shared_ptr<cWeather> &weather) {
                                  return roWeatherParser::GetWeather(file, weather);
                              }};
-    quality::RecordingWidget m_widget;
-    quality::RecordingTray m_tray;
+    testsupport::RecordingWidget m_widget;
+    testsupport::RecordingTray m_tray;
     std::unique_ptr<cRetrievalCycle> m_cycle;
 };
 
@@ -238,7 +238,7 @@ TEST_F(HostileRetrievalTest, EntityBombAndExternalEntityAreRefusedWithoutExpansi
         EXPECT_TRUE(m_cycle->LastError().isEmpty());
         EXPECT_FALSE(m_cycle->CurrentWeather());
         ExpectFailureShown(QStringLiteral("取得できません"));
-        for (const quality::DrawCall &draw : m_widget.draws)
+        for (const testsupport::DrawCall &draw : m_widget.draws)
             EXPECT_FALSE(draw.telop.contains(QStringLiteral("root:")) || draw.telop.contains(QStringLiteral("aaaa")));
         EXPECT_EQ(m_server.requestCount(QStringLiteral("/img/1.png")), 0);
     }

@@ -2,6 +2,7 @@
 // forecast reader, real files; only the widget and the tray are recording stand-ins.
 #include "cRetrievalCycle.h"
 #include "AppSettings.h"
+#include "RecordingViews.h"
 #include "RetrievalPorts.h"
 #include "TestHttpServer.h"
 #include "TestSupport.h"
@@ -22,44 +23,9 @@
 
 namespace {
 
-struct DrawCall {
-    int x, y;
-    QString city, telop, minimum, maximum, picture;
-    bool topMost;
-};
-
-class RecordingWidget final : public IWeatherView {
-public:
-    bool Visible() const override { return visible; }
-    void Hide() override { visible = false; }
-    void GetCenter(int &x, int &y) const override { x = center.x(), y = center.y(); }
-    void Draw(int x, int y, const QString &city, const QString &telop, const QString &minimum, const QString &maximum,
-              const QString &picture, bool topMost) override
-    {
-        draws.push_back({x, y, city, telop, minimum, maximum, picture, topMost});
-        visible = true;
-        pictureWasReadable = !QImage(picture).isNull();
-    }
-    void SetToolTipText(const QString &title, const QString &body, int icon) override
-    {
-        tipTitle = title, tipBody = body, tipIcon = icon;
-    }
-
-    bool visible = false;
-    QPoint center{640, 400};
-    std::vector<DrawCall> draws;
-    bool pictureWasReadable = false;
-    QString tipTitle, tipBody;
-    int tipIcon = 0;
-};
-
-class RecordingTray final : public ITrayView {
-public:
-    void SetToolTip(const QString &text) override { tips << text; }
-    void SetFailureIcon(bool f) override { failure = f; }
-    QStringList tips;
-    bool failure = false;
-};
+using testsupport::DrawCall;
+using testsupport::RecordingTray;
+using testsupport::RecordingWidget;
 
 QByteArray pngBytes()
 {
@@ -151,7 +117,7 @@ TEST_F(RetrievalCycleTest, SuccessDrawsAtWidgetCentreStoresCityAndLeavesOnlyTheP
     EXPECT_EQ(draw.minimum, QStringLiteral("3"));
     EXPECT_EQ(draw.maximum, QStringLiteral("12"));
     EXPECT_TRUE(draw.topMost);
-    EXPECT_TRUE(m_widget.pictureWasReadable);
+    EXPECT_TRUE(draw.pictureReadable);
     EXPECT_EQ(m_widget.tipTitle, QStringLiteral("東京 晴れ"));
     EXPECT_EQ(m_widget.tipBody, QStringLiteral("2026/01/05 17:00:00 発表\r\n\r\n高気圧に覆われて晴れ。"));
     EXPECT_EQ(m_widget.tipIcon, 1);

@@ -1,7 +1,7 @@
 #pragma once
 
-// Recording stand-ins for the desktop widget and the tray icon, so a retrieval cycle can run against
-// real servers and real files while the test reads back what would have been shown.
+// Recording stand-ins for the desktop widget and the tray icon, so a retrieval cycle runs against real
+// servers and real files while the test reads back what would have been shown.
 #include "RetrievalPorts.h"
 
 #include <QImage>
@@ -10,24 +10,26 @@
 
 #include <vector>
 
-namespace quality {
+namespace testsupport {
 
 /// One Draw call of the widget.
 struct DrawCall {
-    QString city, telop, minimum, maximum;
+    int x = 0, y = 0;
+    QString city, telop, minimum, maximum, picture;
+    bool topMost = false;
     bool pictureReadable = false; ///< the picture file could be loaded when it was drawn
 };
 
-/// The desktop widget: remembers every Draw and the last tool tip.
+/// The desktop widget: remembers every Draw and the last tool tip; its centre is settable.
 class RecordingWidget final : public IWeatherView {
 public:
     bool Visible() const override { return visible; }
     void Hide() override { visible = false; }
-    void GetCenter(int &x, int &y) const override { x = 640, y = 400; }
-    void Draw(int, int, const QString &city, const QString &telop, const QString &minimum, const QString &maximum,
-              const QString &picture, bool) override
+    void GetCenter(int &x, int &y) const override { x = center.x(), y = center.y(); }
+    void Draw(int x, int y, const QString &city, const QString &telop, const QString &minimum, const QString &maximum,
+              const QString &picture, bool topMost) override
     {
-        draws.push_back({city, telop, minimum, maximum, !QImage(picture).isNull()});
+        draws.push_back({x, y, city, telop, minimum, maximum, picture, topMost, !QImage(picture).isNull()});
         visible = true;
     }
     void SetToolTipText(const QString &title, const QString &body, int icon) override
@@ -36,6 +38,7 @@ public:
     }
 
     bool visible = false;
+    QPoint center{640, 400};
     std::vector<DrawCall> draws;
     QString tipTitle, tipBody;
     int tipIcon = 0;
@@ -50,4 +53,4 @@ public:
     bool failure = false;
 };
 
-} // namespace quality
+} // namespace testsupport
