@@ -140,8 +140,14 @@ TEST(LongRunTest, DayOfRetrievalsKeepsMemoryFilesAndTempFolderFlat)
     EXPECT_EQ(retrievals, kCycles);
     EXPECT_EQ(failures, 0);
     ASSERT_GT(early.rssKb, 0);
-    // 1340 retrievals in between: 8 MB is 6 kB per retrieval, about one icon picture kept each time.
-    EXPECT_LE(late.rssKb - early.rssKb, 8 * 1024) << "memory grows with every retrieval";
+    // 1340 retrievals in between: 8 MB is 6 kB per retrieval, about one icon picture kept each time. Under
+    // AddressSanitizer its allocator caches and shadow pages add several MB; LeakSanitizer checks leaks there.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr long long kGrowthLimitKb = 32 * 1024;
+#else
+    constexpr long long kGrowthLimitKb = 8 * 1024;
+#endif
+    EXPECT_LE(late.rssKb - early.rssKb, kGrowthLimitKb) << "memory grows with every retrieval";
     EXPECT_LE(late.fds, early.fds + 2) << "file descriptors pile up";
     EXPECT_TRUE(earlyTemp.isEmpty()) << earlyTemp.join(u' ').toStdString();
     EXPECT_TRUE(lateTemp.isEmpty()) << lateTemp.join(u' ').toStdString();
