@@ -84,17 +84,6 @@ private:
     std::thread m_thread;
 };
 
-QByteArray pngBytes()
-{
-    QImage image(50, 31, QImage::Format_ARGB32);
-    image.fill(Qt::cyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 // A sound forecast document; `padding` goes between two elements, where a reader skips it.
 QByteArray forecastDocument(const QString &iconUrl, const QByteArray &padding = {})
 {
@@ -127,7 +116,7 @@ protected:
         SetAppSettings(std::make_unique<cWeatherIni>(m_programDir.filePath(QStringLiteral("Skycaster.ini"))));
         AppSettings().setCityID(QStringLiteral("130010"));
         AppSettings().setWeatherServiceURL(m_server.url(kForecastPath));
-        m_server.serve(QStringLiteral("/img/1.png"), pngBytes());
+        m_server.serve(QStringLiteral("/img/1.png"), testsupport::pngBytes(Qt::cyan));
         m_inet.setRequestTimeout(1500);
         m_cycle = std::make_unique<cRetrievalCycle>(
             AppSettings(), m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());

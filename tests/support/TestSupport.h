@@ -3,6 +3,7 @@
 #include "TestPaths.h"
 
 #include <QByteArray>
+#include <QColor>
 #include <QString>
 
 namespace testsupport {
@@ -15,6 +16,9 @@ QByteArray readAll(const QString &path);
 
 /// Writes bytes to a file, creating folders; fails the current test on error.
 void writeFile(const QString &path, const QByteArray &bytes);
+
+/// A small PNG picture (50 x 31, one colour), as a forecast icon would be served.
+QByteArray pngBytes(const QColor &colour = Qt::yellow);
 
 /// Folder for screenshots and images a test leaves behind for people to look at.
 QString artifactPath(const QString &fileName);

@@ -27,17 +27,6 @@ using testsupport::DrawCall;
 using testsupport::RecordingTray;
 using testsupport::RecordingWidget;
 
-QByteArray pngBytes()
-{
-    QImage image(50, 31, QImage::Format_ARGB32);
-    image.fill(Qt::yellow);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 QByteArray forecastDocument(const QString &iconUrl)
 {
     return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -69,7 +58,7 @@ protected:
         m_settings = &AppSettings();
         m_settings->setCityID(QStringLiteral("130010"));
         m_settings->setWeatherServiceURL(m_server.url(QStringLiteral("/forecast/webservice/rest/v1")));
-        m_server.serve(QStringLiteral("/img/1.png"), pngBytes());
+        m_server.serve(QStringLiteral("/img/1.png"), testsupport::pngBytes(Qt::yellow));
         m_server.serve(QStringLiteral("/forecast/webservice/rest/v1"),
                        forecastDocument(m_server.url(QStringLiteral("/img/1.png"))));
         m_inet.setRequestTimeout(2000);
