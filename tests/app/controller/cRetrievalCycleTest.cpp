@@ -13,7 +13,6 @@
 #include "roMessageBox.h"
 #include "roWeatherParser.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
