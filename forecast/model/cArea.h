@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class cPrefs;
 
@@ -23,11 +24,11 @@ public:
     /// The area element's source attribute.
     const QString &Source() const { return m_Source; }
     /// Sets Source.
-    void setSource(const QString &value) { m_Source = value; }
+    void setSource(QString value) { m_Source = std::move(value); }
     /// The area element's title attribute.
     const QString &Title() const { return m_Title; }
     /// Sets Title.
-    void setTitle(const QString &value) { m_Title = value; }
+    void setTitle(QString value) { m_Title = std::move(value); }
 
 private:
     mutable std::shared_ptr<cPrefs> m_Prefs;

@@ -4,10 +4,10 @@ cAreas::cAreas(roModelKey) {}
 
 cAreas::~cAreas() = default;
 
-std::shared_ptr<cArea> cAreas::Add(const QString &Title, const QString &Source, const QString &sKey)
+std::shared_ptr<cArea> cAreas::Add(QString Title, QString Source, QString sKey)
 {
     auto member = roModelFactory::Create<cArea>();
-    member->setTitle(Title);
-    member->setSource(Source);
-    return Append(std::move(member), sKey);
+    member->setTitle(std::move(Title));
+    member->setSource(std::move(Source));
+    return Append(std::move(member), std::move(sKey));
 }

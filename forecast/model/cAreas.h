@@ -12,5 +12,5 @@ public:
     ~cAreas();
 
     /// Appends an area, keyed by sKey unless it is empty; a key already present throws roCollectionError.
-    std::shared_ptr<cArea> Add(const QString &Title, const QString &Source = {}, const QString &sKey = {});
+    std::shared_ptr<cArea> Add(QString Title, QString Source = {}, QString sKey = {});
 };

@@ -4,11 +4,11 @@ cCities::cCities(roModelKey) {}
 
 cCities::~cCities() = default;
 
-std::shared_ptr<cCity> cCities::Add(const QString &Title, const QString &ID, const QString &Source)
+std::shared_ptr<cCity> cCities::Add(QString Title, QString ID, QString Source)
 {
     auto member = roModelFactory::Create<cCity>();
-    member->setTitle(Title);
+    member->setTitle(std::move(Title));
     member->setID(ID);
-    member->setSource(Source);
-    return Append(std::move(member), ID, true);
+    member->setSource(std::move(Source));
+    return Append(std::move(member), std::move(ID), true);
 }

@@ -12,5 +12,5 @@ public:
     ~cCities();
 
     /// Appends a city keyed by its ID; an ID already present (any letter case) throws roCollectionError.
-    std::shared_ptr<cCity> Add(const QString &Title, const QString &ID, const QString &Source);
+    std::shared_ptr<cCity> Add(QString Title, QString ID, QString Source);
 };

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 /// One city of a prefecture.
 class cCity {
@@ -18,15 +19,15 @@ public:
     /// The city element's source attribute.
     const QString &Source() const { return m_Source; }
     /// Sets Source.
-    void setSource(const QString &value) { m_Source = value; }
+    void setSource(QString value) { m_Source = std::move(value); }
     /// The city element's id attribute.
     const QString &ID() const { return m_ID; }
     /// Sets ID.
-    void setID(const QString &value) { m_ID = value; }
+    void setID(QString value) { m_ID = std::move(value); }
     /// The city element's title attribute.
     const QString &Title() const { return m_Title; }
     /// Sets Title.
-    void setTitle(const QString &value) { m_Title = value; }
+    void setTitle(QString value) { m_Title = std::move(value); }
 
 private:
     QString m_Source;

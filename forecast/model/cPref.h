@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class cCities;
 
@@ -23,7 +24,7 @@ public:
     /// The prefecture element's title attribute.
     const QString &Title() const { return m_Title; }
     /// Sets Title.
-    void setTitle(const QString &value) { m_Title = value; }
+    void setTitle(QString value) { m_Title = std::move(value); }
 
 private:
     mutable std::shared_ptr<cCities> m_Cities;

@@ -4,9 +4,9 @@ cPrefs::cPrefs(roModelKey) {}
 
 cPrefs::~cPrefs() = default;
 
-std::shared_ptr<cPref> cPrefs::Add(const QString &Title, const QString &sKey)
+std::shared_ptr<cPref> cPrefs::Add(QString Title, QString sKey)
 {
     auto member = roModelFactory::Create<cPref>();
-    member->setTitle(Title);
-    return Append(std::move(member), sKey);
+    member->setTitle(std::move(Title));
+    return Append(std::move(member), std::move(sKey));
 }

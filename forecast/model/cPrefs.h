@@ -12,5 +12,5 @@ public:
     ~cPrefs();
 
     /// Appends a prefecture, keyed by sKey unless it is empty; a key already present throws roCollectionError.
-    std::shared_ptr<cPref> Add(const QString &Title, const QString &sKey = {});
+    std::shared_ptr<cPref> Add(QString Title, QString sKey = {});
 };

@@ -18,27 +18,29 @@ bool isAllDigits(QStringView s)
     return true;
 }
 
-// 1..12 for an English month name or its three-letter abbreviation, else 0.
-int monthOf(const QString &token)
+// 1..12 for an English month name or its three-letter abbreviation (any
+// letter case), else 0.
+int monthOf(QStringView token)
 {
-    static const std::array<const char *, 12> names = {"JANUARY",   "FEBRUARY", "MARCH",    "APRIL",
-                                                       "MAY",       "JUNE",     "JULY",     "AUGUST",
-                                                       "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
-    const QString upper = token.toUpper();
-    if (upper.size() < 3)
+    static constexpr std::array<QLatin1StringView, 12> names = {
+        QLatin1StringView("JANUARY"), QLatin1StringView("FEBRUARY"), QLatin1StringView("MARCH"),
+        QLatin1StringView("APRIL"),   QLatin1StringView("MAY"),      QLatin1StringView("JUNE"),
+        QLatin1StringView("JULY"),    QLatin1StringView("AUGUST"),   QLatin1StringView("SEPTEMBER"),
+        QLatin1StringView("OCTOBER"), QLatin1StringView("NOVEMBER"), QLatin1StringView("DECEMBER")};
+    if (token.size() < 3)
         return 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const QString name = QString::fromLatin1(names[i]);
-        if (upper == name || upper == name.left(3) || (upper.size() == 4 && upper == QLatin1String("SEPT") && i == 8))
+        const QLatin1StringView name = names[i];
+        if (token.compare(name, Qt::CaseInsensitive) == 0 || token.compare(name.left(3), Qt::CaseInsensitive) == 0)
             return static_cast<int>(i) + 1;
     }
-    return 0;
+    return token.compare(QLatin1StringView("SEPT"), Qt::CaseInsensitive) == 0 ? 9 : 0;
 }
 
 // "H:mm" or "H:mm:ss"; hours 0-23.
-std::optional<QTime> timeOf(const QString &token)
+std::optional<QTime> timeOf(QStringView token)
 {
-    const QStringList parts = token.split(u':');
+    const QList<QStringView> parts = token.split(u':');
     if (parts.size() < 2 || parts.size() > 3)
         return std::nullopt;
     for (int i = 0; i < parts.size(); ++i) {
@@ -63,20 +65,21 @@ std::optional<QDate> dateOf(int year, int month, int day)
     return date;
 }
 
-int dayOf(const QString &token)
+int dayOf(QStringView token)
 {
     return isAllDigits(token) && token.size() <= 2 ? token.toInt() : 0;
 }
 
-int yearOf(const QString &token)
+int yearOf(QStringView token)
 {
     return isAllDigits(token) && token.size() == 4 ? token.toInt() : 0;
 }
 
-std::optional<QDate> dateFromTokens(const QStringList &tokens)
+// Tokens are views into the text being parsed.
+std::optional<QDate> dateFromTokens(const QList<QStringView> &tokens)
 {
     if (tokens.size() == 1) {
-        const QStringList parts = tokens[0].split(u'/');
+        const QList<QStringView> parts = tokens[0].split(u'/');
         if (parts.size() != 3 || !isAllDigits(parts[1]) || !isAllDigits(parts[2]) || parts[1].size() > 2)
             return std::nullopt;
         const int year = yearOf(parts[0]);
@@ -108,23 +111,52 @@ QString GeneralDateText(const QDateTime &dateTime)
         return {};
     const QDate date = dateTime.date();
     const QTime time = dateTime.time();
-    const QString timeText = time.toString(QStringLiteral("H:mm:ss"));
-    if (date == ZeroDate())
-        return timeText;
-    const QString dateText = date.toString(QStringLiteral("yyyy/MM/dd"));
-    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
-        return dateText;
-    return dateText + u' ' + timeText;
+    const bool withDate = date != ZeroDate();
+    const bool withTime = !withDate || time.hour() != 0 || time.minute() != 0 || time.second() != 0;
+    const int year = date.year();
+    if (withDate && (year < 1000 || year > 9999)) {
+        // Rare: let the calendar pad or sign the year.
+        const QString dateText = date.toString(QStringLiteral("yyyy/MM/dd"));
+        return withTime ? dateText + u' ' + time.toString(QStringLiteral("H:mm:ss")) : dateText;
+    }
+    // Written by hand: this runs for every date of every document read.
+    char16_t buffer[20];
+    qsizetype n = 0;
+    auto two = [&](int v) {
+        buffer[n++] = char16_t(u'0' + v / 10);
+        buffer[n++] = char16_t(u'0' + v % 10);
+    };
+    if (withDate) {
+        two(year / 100);
+        two(year % 100);
+        buffer[n++] = u'/';
+        two(date.month());
+        buffer[n++] = u'/';
+        two(date.day());
+    }
+    if (withTime) {
+        if (withDate)
+            buffer[n++] = u' ';
+        if (time.hour() >= 10)
+            buffer[n++] = char16_t(u'0' + time.hour() / 10);
+        buffer[n++] = char16_t(u'0' + time.hour() % 10);
+        buffer[n++] = u':';
+        two(time.minute());
+        buffer[n++] = u':';
+        two(time.second());
+    }
+    return QString(reinterpret_cast<const QChar *>(buffer), n);
 }
 
 std::optional<QDateTime> ParseDateTime(const QString &text)
 {
-    QStringList tokens;
+    QList<QStringView> tokens;
+    const QStringView view(text);
     qsizetype start = -1;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool separator = i == text.size() || text[i].isSpace() || text[i] == u',';
         if (separator && start >= 0) {
-            tokens.append(text.mid(start, i - start));
+            tokens.append(view.mid(start, i - start));
             start = -1;
         } else if (!separator && start < 0) {
             start = i;
@@ -133,20 +165,21 @@ std::optional<QDateTime> ParseDateTime(const QString &text)
     std::optional<QTime> time;
     bool pm = false;
     bool meridiem = false;
-    QStringList dateTokens;
-    for (const QString &token : tokens) {
-        const QString upper = token.toUpper();
+    QList<QStringView> dateTokens;
+    for (const QStringView token : tokens) {
+        const bool am = token.compare(QLatin1StringView("AM"), Qt::CaseInsensitive) == 0;
+        const bool pmToken = token.compare(QLatin1StringView("PM"), Qt::CaseInsensitive) == 0;
         if (token.contains(u':')) {
             if (time)
                 return std::nullopt;
             time = timeOf(token);
             if (!time)
                 return std::nullopt;
-        } else if (upper == QLatin1String("AM") || upper == QLatin1String("PM")) {
+        } else if (am || pmToken) {
             if (meridiem || !time)
                 return std::nullopt;
             meridiem = true;
-            pm = upper == QLatin1String("PM");
+            pm = pmToken;
         } else {
             dateTokens.append(token);
         }

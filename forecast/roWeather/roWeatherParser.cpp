@@ -218,10 +218,20 @@ std::shared_ptr<cWeather> ParseForecast(const pugi::xml_node &element)
     return result;
 }
 
+// The number of nodes from node to the last sibling: room to reserve.
+int childCount(pugi::xml_node node)
+{
+    int count = 0;
+    for (; node; node = node.next_sibling())
+        ++count;
+    return count;
+}
+
 // false when a city lacks title, id or source.
 bool ParseCities(cPref &pref, pugi::xml_node node)
 {
     const auto cities = pref.Cities();
+    cities->Reserve(childCount(node));
     for (; node; node = node.next_sibling()) {
         if (!ro::IsElement(node, "city"))
             continue;
@@ -243,6 +253,7 @@ bool ParseCities(cPref &pref, pugi::xml_node node)
 bool ParsePrefs(cArea &area, pugi::xml_node node)
 {
     const auto prefs = area.Prefs();
+    prefs->Reserve(childCount(node));
     for (; node; node = node.next_sibling()) {
         const pugi::xml_attribute title = lookUp(node, "title");
         if (!title)
@@ -259,6 +270,7 @@ bool ParsePrefs(cArea &area, pugi::xml_node node)
 std::shared_ptr<cAreas> ParseAreas(pugi::xml_node node)
 {
     auto list = roModelFactory::Create<cAreas>();
+    list->Reserve(childCount(node));
     for (; node; node = node.next_sibling()) {
         const pugi::xml_attribute title = lookUp(node, "title");
         if (!title)

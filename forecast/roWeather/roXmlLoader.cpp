@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ro {
 namespace {
@@ -139,8 +142,48 @@ bool XmlFile::Load(const QString &fileName)
     m_document.reset();
     m_buffer.reset();
     m_error.clear();
+    if (fileName.isEmpty())
+        return Fail(QStringLiteral("cannot open the file"));
+    // Resource paths need QFile; plain files are read straight into the buffer
+    // pugixml parses in place (one open, one stat, no intermediate copies).
+    if (fileName.startsWith(u':'))
+        return LoadWithQFile(fileName);
+    const QByteArray native = QFile::encodeName(fileName);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return Fail(QStringLiteral("cannot open the file"));
+    const struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return Fail(QStringLiteral("cannot open the file"));
+    if (!S_ISREG(info.st_mode))
+        return Fail(S_ISDIR(info.st_mode) ? QStringLiteral("cannot open the file")
+                                          : QStringLiteral("not a regular file"));
+    const qint64 size = info.st_size;
+    if (size > kMaxFileSize)
+        return Fail(QStringLiteral("file too large"));
+    m_buffer.reset(allocate(static_cast<std::size_t>(size)));
+    if (!m_buffer)
+        return Fail(QStringLiteral("out of memory"));
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, m_buffer.get() + done, static_cast<std::size_t>(size - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return Fail(QStringLiteral("read error"));
+        done += got;
+    }
+    return Parse(static_cast<std::size_t>(size));
+}
+
+bool XmlFile::LoadWithQFile(const QString &fileName)
+{
     QFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("cannot open the file"));
     if (file.isSequential())
         return Fail(QStringLiteral("not a regular file"));

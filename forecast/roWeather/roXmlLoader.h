@@ -27,6 +27,7 @@ public:
     bool LoadBytes(const char *data, std::size_t size);
 
 private:
+    bool LoadWithQFile(const QString &fileName);
     bool Parse(std::size_t size);
     bool Fail(const QString &why);
 
