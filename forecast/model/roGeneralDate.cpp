@@ -1,6 +1,7 @@
 #include "roGeneralDate.h"
 
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <array>
 
@@ -17,6 +18,17 @@ bool isAllDigits(QStringView s)
     }
     return true;
 }
+
+// The value of a short run of ASCII digits (already checked by the caller).
+int digitsValue(QStringView digits)
+{
+    int value = 0;
+    for (QChar c : digits)
+        value = value * 10 + (c.unicode() - u'0');
+    return value;
+}
+
+using Tokens = QVarLengthArray<QStringView, 8>;
 
 // 1..12 for an English month name or its three-letter abbreviation (any
 // letter case), else 0.
@@ -47,9 +59,9 @@ std::optional<QTime> timeOf(QStringView token)
         if (!isAllDigits(parts[i]) || parts[i].size() > 2 || (i > 0 && parts[i].size() != 2))
             return std::nullopt;
     }
-    const int h = parts[0].toInt();
-    const int m = parts[1].toInt();
-    const int s = parts.size() == 3 ? parts[2].toInt() : 0;
+    const int h = digitsValue(parts[0]);
+    const int m = digitsValue(parts[1]);
+    const int s = parts.size() == 3 ? digitsValue(parts[2]) : 0;
     if (h > 23 || m > 59 || s > 59)
         return std::nullopt;
     return QTime(h, m, s);
@@ -67,16 +79,16 @@ std::optional<QDate> dateOf(int year, int month, int day)
 
 int dayOf(QStringView token)
 {
-    return isAllDigits(token) && token.size() <= 2 ? token.toInt() : 0;
+    return isAllDigits(token) && token.size() <= 2 ? digitsValue(token) : 0;
 }
 
 int yearOf(QStringView token)
 {
-    return isAllDigits(token) && token.size() == 4 ? token.toInt() : 0;
+    return isAllDigits(token) && token.size() == 4 ? digitsValue(token) : 0;
 }
 
 // Tokens are views into the text being parsed.
-std::optional<QDate> dateFromTokens(const QList<QStringView> &tokens)
+std::optional<QDate> dateFromTokens(const Tokens &tokens)
 {
     if (tokens.size() == 1) {
         const QList<QStringView> parts = tokens[0].split(u'/');
@@ -86,7 +98,7 @@ std::optional<QDate> dateFromTokens(const QList<QStringView> &tokens)
         const int day = dayOf(parts[2]);
         if (year == 0 || day == 0)
             return std::nullopt;
-        return dateOf(year, parts[1].toInt(), day);
+        return dateOf(year, digitsValue(parts[1]), day);
     }
     if (tokens.size() != 3)
         return std::nullopt;
@@ -102,6 +114,8 @@ std::optional<QDate> dateFromTokens(const QList<QStringView> &tokens)
     }
     return std::nullopt;
 }
+
+std::optional<QDateTime> parseDateTime(QStringView view);
 
 } // namespace
 
@@ -150,11 +164,17 @@ QString GeneralDateText(const QDateTime &dateTime)
 
 std::optional<QDateTime> ParseDateTime(const QString &text)
 {
-    QList<QStringView> tokens;
-    const QStringView view(text);
+    return parseDateTime(text);
+}
+
+namespace {
+
+std::optional<QDateTime> parseDateTime(QStringView view)
+{
+    Tokens tokens;
     qsizetype start = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool separator = i == text.size() || text[i].isSpace() || text[i] == u',';
+    for (qsizetype i = 0; i <= view.size(); ++i) {
+        const bool separator = i == view.size() || view[i].isSpace() || view[i] == u',';
         if (separator && start >= 0) {
             tokens.append(view.mid(start, i - start));
             start = -1;
@@ -165,7 +185,7 @@ std::optional<QDateTime> ParseDateTime(const QString &text)
     std::optional<QTime> time;
     bool pm = false;
     bool meridiem = false;
-    QList<QStringView> dateTokens;
+    Tokens dateTokens;
     for (const QStringView token : tokens) {
         const bool am = token.compare(QLatin1StringView("AM"), Qt::CaseInsensitive) == 0;
         const bool pmToken = token.compare(QLatin1StringView("PM"), Qt::CaseInsensitive) == 0;
@@ -205,8 +225,38 @@ std::optional<QDateTime> ParseDateTime(const QString &text)
     return QDateTime(*date, time.value_or(QTime(0, 0)), Qt::UTC);
 }
 
+} // namespace
+
 std::optional<QDateTime> NormalizeDateTime(const QString &text)
 {
+    // The usual case without a copy: ASCII text, at most a leading day name
+    // with its comma and no other comma. Upper case would change nothing for
+    // the parser there, and no other day name can be removed.
+    QStringView view(text);
+    qsizetype zone = view.indexOf(u'+');
+    if (zone < 0)
+        zone = view.indexOf(u'-');
+    if (zone >= 0)
+        view.truncate(zone);
+    bool ascii = true;
+    for (QChar c : view)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        QStringView rest = view;
+        while (!rest.isEmpty() && rest.front().isSpace())
+            rest = rest.mid(1);
+        static constexpr QLatin1StringView days[] = {
+            QLatin1StringView("SUN,"), QLatin1StringView("MON,"), QLatin1StringView("TUE,"), QLatin1StringView("WED,"),
+            QLatin1StringView("THU,"), QLatin1StringView("FRI,"), QLatin1StringView("SAT,")};
+        for (const QLatin1StringView day : days) {
+            if (rest.startsWith(day, Qt::CaseInsensitive)) {
+                rest = rest.mid(day.size());
+                break;
+            }
+        }
+        if (!rest.contains(u','))
+            return parseDateTime(rest);
+    }
     QString s = text;
     qsizetype cut = s.indexOf(u'+');
     if (cut < 0)
