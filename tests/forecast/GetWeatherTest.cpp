@@ -7,6 +7,11 @@
 #include "cTemperature.h"
 #include "roMessageBox.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
 using Outcome = roWeatherParser::Outcome;
 
 namespace {
@@ -93,6 +98,9 @@ TEST(GetWeather, LoadAndFormatFailuresShowTheirBoxAndKeepWeather)
     DocumentDir dir;
     const auto sentinel = freshWeather();
     static const char withNul[] = "<lwws version=\"1\"><telop>a\0b</telop></lwws>";
+    // A named pipe without a writer would block a plain open for ever.
+    const QString fifo = QFileInfo(dir.missing()).absolutePath() + QStringLiteral("/pipe.xml");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     struct Case {
         QString path;
         Outcome outcome;
@@ -112,6 +120,7 @@ TEST(GetWeather, LoadAndFormatFailuresShowTheirBoxAndKeepWeather)
         {dir.write(QStringLiteral("unknown-enc.xml"), "<?xml version=\"1.0\" encoding=\"x-no-such\"?><lwws/>"),
          Outcome::LoadFailed, "' をロードできません。"},
         {QStringLiteral("/"), Outcome::LoadFailed, "' をロードできません。"},
+        {fifo, Outcome::LoadFailed, "' をロードできません。"},
         {data("wrong-root.xml"), Outcome::WrongFormat, "' は形式が違います。"},
         {data("uppercase.xml"), Outcome::WrongFormat, "' は形式が違います。"},
         {dir.write(QStringLiteral("prefixed.xml"), "<x:lwws xmlns:x=\"u\" version=\"1\"/>"), Outcome::WrongFormat,
