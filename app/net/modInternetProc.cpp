@@ -1,9 +1,11 @@
 #include "modInternetProc.h"
 
 #include "AppSettings.h"
+#include "cAreas.h"
 #include "cInet.h"
 #include "cWeatherIni.h"
 #include "roMessageBox.h"
+#include "roWeatherParser.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +44,17 @@ bool writeTempFile(const QByteArray &bytes, QString &path, QString &description,
 }
 
 /// Replaces `target` atomically, so a failed copy leaves the earlier file usable.
+// A download that is no area list (an error page, a truncated answer) must not replace the stored one.
+bool isAreaList(const QString &path, QString &description)
+{
+    const ro::ScopedMessageBoxRecorder quiet;
+    std::shared_ptr<cAreas> areas;
+    if (roWeatherParser::GetArea(path, areas) && areas && areas->Count() > 0)
+        return true;
+    description = QStringLiteral("受信したデータは地域情報ではありません");
+    return false;
+}
+
 bool replaceFile(const QString &target, const QByteArray &bytes, QString &description)
 {
     QDir().mkpath(QFileInfo(target).absolutePath());
@@ -95,6 +108,8 @@ QString DownloadAreaFile(cInet &Inet1)
         return {};
     }
     const QString target = AppSettings().ForecastmapPath();
+    if (ok)
+        ok = isAreaList(tempPath, description);
     if (ok)
         ok = replaceFile(target, bytes, description);
     if (!ok)

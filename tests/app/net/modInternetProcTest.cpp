@@ -173,10 +173,12 @@ TEST_F(InternetProcTest, IconIsFetchedOnlyOverHttp)
 
 TEST_F(InternetProcTest, AreaFileIsStoredAndTheTempFileDeleted)
 {
-    server.serve(kAreaPath, "<rss>new</rss>");
+    const QByteArray list = testsupport::readAll(testsupport::dataPath("forecast/area-list.xml"));
+    ASSERT_FALSE(list.isEmpty());
+    server.serve(kAreaPath, list);
     const QString target = AppSettings().ForecastmapPath();
     EXPECT_EQ(modInternetProc::DownloadAreaFile(inet), target);
-    EXPECT_EQ(testsupport::readAll(target), "<rss>new</rss>");
+    EXPECT_EQ(testsupport::readAll(target), list);
     EXPECT_TRUE(tempFiles().isEmpty());
     EXPECT_TRUE(boxes.Shown().empty());
 
@@ -192,12 +194,23 @@ TEST_F(InternetProcTest, AreaFileIsStoredAndTheTempFileDeleted)
     server.serve(kAreaPath, "");
     EXPECT_EQ(modInternetProc::DownloadAreaFile(inet), "");
     EXPECT_EQ(boxes.Shown().size(), 2u);
-    EXPECT_EQ(testsupport::readAll(target), "<rss>new</rss>");
+    EXPECT_EQ(testsupport::readAll(target), list);
+
+    // An answer that is no area list (an error page sent with 200) keeps the stored list too.
+    for (const QByteArray &notAList : {QByteArray("<html><body>maintenance</body></html>"), list.left(200)}) {
+        server.serve(kAreaPath, notAList);
+        EXPECT_EQ(modInternetProc::DownloadAreaFile(inet), target);
+        EXPECT_TRUE(
+            boxes.Shown().back().prompt.startsWith(QString::fromUtf8("地域情報ファイルのコピーに失敗しました\r")));
+        EXPECT_EQ(testsupport::readAll(target), list);
+    }
+    EXPECT_EQ(boxes.Shown().size(), 4u); // the reader's own boxes stay quiet
+    EXPECT_TRUE(tempFiles().isEmpty());
 }
 
 TEST_F(InternetProcTest, FailedAreaCopyStillReturnsThePath)
 {
-    server.serve(kAreaPath, "<rss/>");
+    server.serve(kAreaPath, testsupport::readAll(testsupport::dataPath("forecast/area-list.xml")));
     const QString blocker = m_dir.filePath("blocker");
     testsupport::writeFile(blocker, "a file, not a folder");
     AppSettings().setForecastmapPath(blocker + "/forecastmap.xml");
