@@ -1,6 +1,7 @@
-// roweather-dump FILE: reads a forecast document (lwws) or, failing that, an
-// area list (ldWeather:source) through roWeatherLib and prints the object
-// model as JSON on stdout.
+// roweather-dump [--forecast | --area] FILE: reads a forecast document (lwws)
+// or an area list (ldWeather:source) through roWeatherLib and prints the
+// object model as JSON on stdout. Without an option it tries the forecast
+// reader and falls back to the area list when the file holds no lwws element.
 #include "cAreas.h"
 #include "cCities.h"
 #include "cImage.h"
@@ -206,55 +207,111 @@ void messageBox(Json &json, const ro::ScopedMessageBoxRecorder &boxes)
     json.close(u'}');
 }
 
+void report(Json &json, bool result, const roWeatherParser::Report &report, const ro::ScopedMessageBoxRecorder &boxes)
+{
+    json.key(QStringLiteral("result"));
+    json.boolean(result);
+    json.field(QStringLiteral("outcome"), outcomeName(report.outcome));
+    json.field(QStringLiteral("error"), report.detail);
+    messageBox(json, boxes);
+}
+
+bool dumpAreaList(Json &json, const QString &fileName, ro::ScopedMessageBoxRecorder &boxes)
+{
+    std::shared_ptr<cAreas> areas;
+    roWeatherParser::Report rep;
+    const bool result = roWeatherParser::GetArea(fileName, areas, &rep);
+    json.field(QStringLiteral("document"), QStringLiteral("area-list"));
+    report(json, result, rep, boxes);
+    json.field(QStringLiteral("Areas"), areas ? QStringLiteral("new") : QStringLiteral("unchanged"));
+    if (areas) {
+        json.key(QStringLiteral("cAreas"));
+        dumpAreas(json, *areas);
+    }
+    return result;
+}
+
+QString weatherState(roWeatherParser::Outcome outcome)
+{
+    if (outcome == roWeatherParser::Outcome::Complete)
+        return QStringLiteral("new");
+    return outcome == roWeatherParser::Outcome::NoVersion ? QStringLiteral("none") : QStringLiteral("unchanged");
+}
+
+void dumpForecast(Json &json, bool result, const roWeatherParser::Report &rep, const std::shared_ptr<cWeather> &weather,
+                  const ro::ScopedMessageBoxRecorder &boxes)
+{
+    json.field(QStringLiteral("document"), QStringLiteral("forecast"));
+    report(json, result, rep, boxes);
+    json.field(QStringLiteral("Weather"), weatherState(rep.outcome));
+    if (weather) {
+        json.key(QStringLiteral("cWeather"));
+        dumpWeather(json, *weather);
+    }
+}
+
+enum class Reader {
+    Guess,
+    Forecast,
+    Area
+};
+
+constexpr const char *kUsage = "usage: roweather-dump [--forecast | --area] FILE\n"
+                               "  Reads FILE through roWeatherLib and prints the object model as JSON.\n"
+                               "  --forecast  read it as a forecast document (GetWeather) only\n"
+                               "  --area      read it as an area list (GetArea) only\n"
+                               "  Without an option the forecast reader is tried first and the area list\n"
+                               "  reader is used when the file holds no lwws element.\n"
+                               "  Exit code: 0 when the load succeeded, 1 when it failed, 2 on bad usage.\n";
+
+bool parseArguments(const QStringList &args, Reader &reader, QString &fileName)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        const bool isReaderOption = arg == QLatin1String("--forecast") || arg == QLatin1String("--area");
+        if (isReaderOption && reader == Reader::Guess)
+            reader = arg == QLatin1String("--area") ? Reader::Area : Reader::Forecast;
+        else if (isReaderOption || arg.startsWith(QLatin1String("--")) || !fileName.isEmpty())
+            return false; // a second reader, an unknown option or a second file
+        else
+            fileName = arg;
+    }
+    return !fileName.isEmpty();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: roweather-dump FILE\n");
+    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    Reader reader = Reader::Guess;
+    QString fileName;
+    if (!parseArguments(args, reader, fileName)) {
+        std::fputs(kUsage, stderr);
         return 2;
     }
-    const QString fileName = args[1];
     Json json;
     json.open(u'{');
     json.field(QStringLiteral("file"), fileName);
 
     ro::ScopedMessageBoxRecorder boxes;
-    std::shared_ptr<cWeather> weather;
-    roWeatherParser::Report report;
-    bool result = roWeatherParser::GetWeather(fileName, weather, &report);
-    if (report.outcome == roWeatherParser::Outcome::WrongFormat) {
-        boxes.Clear();
-        std::shared_ptr<cAreas> areas;
-        result = roWeatherParser::GetArea(fileName, areas, &report);
-        json.field(QStringLiteral("document"), QStringLiteral("area-list"));
-        json.key(QStringLiteral("result"));
-        json.boolean(result);
-        json.field(QStringLiteral("outcome"), outcomeName(report.outcome));
-        json.field(QStringLiteral("error"), report.detail);
-        messageBox(json, boxes);
-        json.field(QStringLiteral("Areas"), areas ? QStringLiteral("new") : QStringLiteral("unchanged"));
-        if (areas) {
-            json.key(QStringLiteral("cAreas"));
-            dumpAreas(json, *areas);
-        }
+    bool result = false;
+    if (reader == Reader::Area) {
+        result = dumpAreaList(json, fileName, boxes);
     } else {
-        json.field(QStringLiteral("document"), QStringLiteral("forecast"));
-        json.key(QStringLiteral("result"));
-        json.boolean(result);
-        json.field(QStringLiteral("outcome"), outcomeName(report.outcome));
-        json.field(QStringLiteral("error"), report.detail);
-        messageBox(json, boxes);
-        const bool built = report.outcome == roWeatherParser::Outcome::Complete;
-        json.field(QStringLiteral("Weather"), built ? QStringLiteral("new")
-                                              : report.outcome == roWeatherParser::Outcome::NoVersion
-                                                  ? QStringLiteral("none")
-                                                  : QStringLiteral("unchanged"));
-        if (weather) {
-            json.key(QStringLiteral("cWeather"));
-            dumpWeather(json, *weather);
+        std::shared_ptr<cWeather> weather;
+        roWeatherParser::Report rep;
+        result = roWeatherParser::GetWeather(fileName, weather, &rep);
+        if (reader == Reader::Guess && rep.outcome == roWeatherParser::Outcome::WrongFormat) {
+            boxes.Clear();
+            result = dumpAreaList(json, fileName, boxes);
+        } else {
+            dumpForecast(json, result, rep, weather, boxes);
         }
     }
     json.close(u'}');

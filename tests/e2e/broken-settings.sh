@@ -42,18 +42,20 @@ start_program
 check "widget appears" wait_for 30 widget_window
 check "forecast retrieved" wait_for 30 ini_has LastPublicTime
 check "retrieved the configured city" wait_for 10 ini_is LastAccessCityID 130010
-check "picture is the forecast icon" differs "$PROGRAM_DIR/Icon.tmp" "$PROGRAM_DIR/Res/CloudPaneX.bmp"
+check "picture is the forecast icon" wait_for 5 picture_is_forecast
 check "LastAccessDate rewritten in yyyy/mm/dd hh:nn:ss" \
   grep -aqE '^LastAccessDate=[0-9]{4}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}' "$INI"
 sleep 1
 screenshot widget
 
-read -r wx wy ww wh < <(widget_geometry)
 read -r sw sh < <(xdpyinfo | awk '/dimensions:/{split($2, d, "x"); print d[1], d[2]}')
-check "broken position: widget wholly on the screen" \
+widget_on_screen() {
+  local wx wy ww wh
+  read -r wx wy ww wh < <(widget_geometry) || return 1
   test "$wx" -ge 0 -a "$wy" -ge 0 -a $(( wx + ww )) -le "$sw" -a $(( wy + wh )) -le "$sh"
-check "unknown ShowTopMost word: default (in front)" \
-  sh -c "xprop -id '$(widget_window)' _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE"
+}
+check "broken position: widget wholly on the screen" wait_for 5 widget_on_screen
+check "unknown ShowTopMost word: default (in front)" wait_for 5 widget_above
 check "tray icon docked" wait_for 10 tray_icon_center
 check "program still runs" program_running
 

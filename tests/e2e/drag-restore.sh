@@ -5,17 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 
 DX=300 DY=200
-# near X Y: the widget's centre is within a pixel of (X, Y).
-centre_near() {
-  local x y w h
-  read -r x y w h < <(widget_geometry) || return 1
-  [ $(( x + w / 2 - $1 )) -ge -1 ] && [ $(( x + w / 2 - $1 )) -le 1 ] &&
-    [ $(( y + h / 2 - $2 )) -ge -1 ] && [ $(( y + h / 2 - $2 )) -le 1 ]
-}
-stored_near() {
-  [ $(( $(ini_get PosX) - $1 )) -ge -1 ] && [ $(( $(ini_get PosX) - $1 )) -le 1 ] &&
-    [ $(( $(ini_get PosY) - $2 )) -ge -1 ] && [ $(( $(ini_get PosY) - $2 )) -le 1 ]
-}
+stored_near() { near "$(ini_get PosX)" "$1" 1 && near "$(ini_get PosY)" "$2" 1; }
 
 make_program_dir
 start_service
@@ -23,8 +13,8 @@ write_ini 130010 '[Position]' 'PosX=400' 'PosY=300'
 start_program
 check "widget appears" wait_for 30 widget_window
 check "forecast retrieved" wait_for 30 ini_has LastPublicTime
+check "widget centred at the stored position" wait_for 5 centre_near 400 300
 sleep 1
-check "widget centred at the stored position" centre_near 400 300
 screenshot before
 
 read -r px py < <(picture_point) || { fail "no drawn pixel on the widget"; finish; }

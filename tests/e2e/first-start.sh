@@ -50,7 +50,7 @@ check "retrieved city is the chosen one" wait_for 10 ini_is LastAccessCityID 130
 check "unchanged service address kept" ini_is WeatherServiceURL "$SERVICE_URL/forecast/webservice/rest/v1"
 check "saving wrote the interval" ini_is GetSpan 60
 check "tray icon docked" wait_for 10 tray_icon_docked
-check "picture is the forecast icon" differs "$PROGRAM_DIR/Icon.tmp" "$PROGRAM_DIR/Res/CloudPaneX.bmp"
+check "picture is the forecast icon" wait_for 5 picture_is_forecast
 sleep 1
 screenshot widget
 

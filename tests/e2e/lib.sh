@@ -38,7 +38,9 @@ fail() { printf '[%s] FAIL: %s\n' "$SCENARIO" "$*" >&2; FAILED=1; }
 check() { local what="$1"; shift; if "$@"; then log "ok: $what"; else fail "$what"; fi; }
 finish() { [ "$FAILED" = 0 ] && log "passed" || log "failed"; exit "$FAILED"; }
 
-# wait_for SECONDS COMMAND...: polls COMMAND every 0.2 s until it succeeds.
+# wait_for SECONDS COMMAND...: polls COMMAND every 0.2 s until it succeeds. COMMAND is run anew each time
+# round, so it must compute what it checks itself: pass a function (at_least, ini_is, ...), never an
+# argument holding "$(...)", which the shell expands once before the first poll.
 wait_for() {
   local limit=$(( $1 * 5 )); shift
   for _ in $(seq 1 "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
@@ -118,11 +120,29 @@ menu_at() {
   sleep 0.6
 }
 
+# at_least N COMMAND... / more_than N COMMAND...: COMMAND, run now, prints a number >= N / > N.
+at_least() { local n=$1 v; shift; v="$("$@")"; [ -n "$v" ] && [ "$v" -ge "$n" ]; }
+more_than() { local n=$1 v; shift; v="$("$@")"; [ -n "$v" ] && [ "$v" -gt "$n" ]; }
+
+# centre_near X Y [TOLERANCE]: the widget's centre is within TOLERANCE (default 1) pixels of (X, Y), on
+# both sides.
+centre_near() {
+  local x y w h t="${3:-1}"
+  read -r x y w h < <(widget_geometry) || return 1
+  near $(( x + w / 2 )) "$1" "$t" && near $(( y + h / 2 )) "$2" "$t"
+}
+
+# The widget's picture file: the failure picture, or a forecast icon (present, and not the failure picture).
+picture_is_failure() { same_file "$PROGRAM_DIR/Icon.tmp" "$PROGRAM_DIR/Res/CloudPaneX.bmp"; }
+picture_is_forecast() { test -s "$PROGRAM_DIR/Icon.tmp" && ! picture_is_failure; }
+tmp_empty() { test -z "$(ls -A "$TMPDIR")"; }
+
 # A file's bytes equal another's.
 same_file() { cmp -s "$1" "$2"; }
 differs() { ! cmp -s "$1" "$2"; }
 ini_has() { test -n "$(ini_get "$1")"; }
 ini_is() { test "$(ini_get "$1")" = "$2"; }
+ini_differs() { test "$(ini_get "$1")" != "$2"; }
 process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # picture_point -> "X Y": a screen point on a drawn (not cut away) pixel of the widget's picture (near the
@@ -236,6 +256,8 @@ window_above() { [ -n "$1" ] && xprop -id "$1" _NET_WM_STATE 2>/dev/null | grep 
 window_not_above() { [ -n "$1" ] && xprop -id "$1" _NET_WM_STATE >/dev/null 2>&1 && ! window_above "$1"; }
 
 widget_hidden() { test -z "$(widget_window)"; }
+widget_above() { window_above "$(widget_window)"; }
+widget_not_above() { window_not_above "$(widget_window)"; }
 
 # The settings dialog ("設定画面"): shown, gone, and given the keyboard.
 settings_dialog() { window_shown '設定画面'; }

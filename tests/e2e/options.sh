@@ -13,8 +13,8 @@ start_program
 
 check "widget appears" wait_for 30 widget_window
 check "forecast retrieved" wait_for 30 ini_has LastPublicTime
+check "widget starts in the topmost band" wait_for 5 widget_above
 sleep 1
-check "widget starts in the topmost band" window_above "$(widget_window)"
 
 # Widget menu -> オプション; untick the widget, OK.
 requests=$(forecast_requests)
@@ -32,8 +32,8 @@ check "dialog closed by OK" wait_for 10 settings_dialog_gone
 check "a retrieval follows the save" wait_for 20 forecast_requested_since "$requests"
 check "widget hidden" wait_for 10 widget_hidden
 check "ShowDeskTop=False stored" wait_for 5 ini_is ShowDeskTop False
-check "PosX kept at the widget's centre" near "$(ini_get PosX)" 500 1
-check "PosY kept at the widget's centre" near "$(ini_get PosY)" 360 1
+stored_centre_kept() { near "$(ini_get PosX)" 500 1 && near "$(ini_get PosY)" 360 1; }
+check "PosX/PosY kept at the widget's centre" wait_for 5 stored_centre_kept
 screenshot hidden
 
 # Tray menu -> オプション; widget on, topmost off.
@@ -49,11 +49,10 @@ xdotool key Return
 check "dialog closed by OK" wait_for 10 settings_dialog_gone
 check "a retrieval follows the save" wait_for 20 forecast_requested_since "$requests"
 check "widget shown again" wait_for 10 widget_window
-check "ShowDeskTop=True stored" ini_is ShowDeskTop True
-check "ShowTopMost=False stored" ini_is ShowTopMost False
-read -r wx wy ww wh < <(widget_geometry)
-check "widget back at its stored centre" near $(( wx + ww / 2 )) 500 1
-check "widget left the topmost band" wait_for 5 window_not_above "$(widget_window)"
+check "ShowDeskTop=True stored" wait_for 5 ini_is ShowDeskTop True
+check "ShowTopMost=False stored" wait_for 5 ini_is ShowTopMost False
+check "widget back at its stored centre" wait_for 5 centre_near 500 360
+check "widget left the topmost band" wait_for 5 widget_not_above
 screenshot not-topmost
 
 # Tray menu -> オプション; topmost on again.
@@ -66,7 +65,7 @@ xdotool key alt+a Tab Tab space Return
 check "dialog closed by OK" wait_for 10 settings_dialog_gone
 check "a retrieval follows the save" wait_for 20 forecast_requested_since "$requests"
 check "ShowTopMost=True stored" wait_for 5 ini_is ShowTopMost True
-check "widget back in the topmost band" wait_for 5 window_above "$(widget_window)"
+check "widget back in the topmost band" wait_for 5 widget_above
 screenshot topmost
 
 # Cancel after an edit: the question box, No -> nothing written, no retrieval.
@@ -91,6 +90,6 @@ else
   check "nothing written after No" same_file "$INI" "$WORK/ini-before-cancel"
   check "no retrieval after No" test "$(forecast_requests)" -eq "$requests"
 fi
-check "widget still shown and topmost" window_above "$(widget_window)"
+check "widget still shown and topmost" wait_for 5 widget_above
 check "program still runs" program_running
 finish

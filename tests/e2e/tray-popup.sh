@@ -40,10 +40,13 @@ screenshot tray-menu
 xdotool key Down Down Return
 check "details pop-up appears" wait_for 10 popup_shown
 settle
-read -r px py < <(window_sized "$POPUP_W" "$POPUP_H")
 read -r sw sh < <(xdpyinfo | awk '/dimensions:/{split($2, d, "x"); print d[1], d[2]}')
-check "pop-up at the right edge" test "$(( px + POPUP_W ))" -eq "$sw"
-check "pop-up at the bottom edge" test "$(( py + POPUP_H ))" -eq "$sh"
+popup_in_corner() {
+  local px py
+  read -r px py < <(window_sized "$POPUP_W" "$POPUP_H") || return 1
+  test "$(( px + POPUP_W ))" -eq "$sw" -a "$(( py + POPUP_H ))" -eq "$sh"
+}
+check "pop-up at the bottom right of the screen" wait_for 5 popup_in_corner
 screenshot popup-today
 
 # Day title (185,0)-(268,25) -> day menu: 明日の天気, あさっての天気.

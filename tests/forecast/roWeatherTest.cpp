@@ -44,9 +44,9 @@ TEST(roWeatherControl, MethodsReadDocumentsAndShowBoxes)
 TEST(roWeatherDump, PrintsForecastAndAreaListAsJson)
 {
     const QString tool = QStringLiteral(SKYCASTER_PROGRAM_DIR "/roweather-dump");
-    auto dump = [&](const QString &file, int expectedExit) {
+    auto dump = [&](const QString &file, int expectedExit, const QStringList &options = {}) {
         QProcess p;
-        p.start(tool, {file});
+        p.start(tool, options + QStringList{file});
         EXPECT_TRUE(p.waitForFinished(30000));
         EXPECT_EQ(p.exitCode(), expectedExit) << p.readAllStandardError().toStdString();
         QJsonParseError error;
@@ -80,4 +80,56 @@ TEST(roWeatherDump, PrintsForecastAndAreaListAsJson)
     EXPECT_EQ(broken[QStringLiteral("Weather")].toString(), QStringLiteral("unchanged"));
     EXPECT_EQ(broken[QStringLiteral("messageBox")].toObject()[QStringLiteral("caption")].toString(),
               QStringLiteral("予報の解析"));
+}
+
+TEST(roWeatherDump, ReaderOptionsForceTheReader)
+{
+    struct Case {
+        QStringList options;
+        const char *file;
+        int exitCode;
+        const char *document;
+        const char *caption; // of the message box; empty: none shown
+    };
+    const Case cases[] = {
+        // A wrong-format forecast is reported with the forecast reader's message, not the area list's.
+        {{QStringLiteral("--forecast")}, "forecast/wrong-root.xml", 1, "forecast", "予報の解析"},
+        {{}, "forecast/wrong-root.xml", 1, "area-list", "地域の解析"},
+        {{QStringLiteral("--area")}, "forecast/tokyo-today.xml", 1, "area-list", "地域の解析"},
+        {{QStringLiteral("--forecast")}, "forecast/area-list.xml", 1, "forecast", "予報の解析"},
+        {{QStringLiteral("--area")}, "forecast/area-list.xml", 0, "area-list", ""},
+        {{QStringLiteral("--forecast")}, "forecast/tokyo-today.xml", 0, "forecast", ""},
+    };
+    const QString tool = QStringLiteral(SKYCASTER_PROGRAM_DIR "/roweather-dump");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.options.join(u' ').toStdString() + " " + c.file);
+        QProcess p;
+        p.start(tool, c.options + QStringList{testsupport::dataPath(QString::fromUtf8(c.file))});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), c.exitCode);
+        const auto out = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        EXPECT_EQ(out[QStringLiteral("document")].toString(), QString::fromUtf8(c.document));
+        const auto box = out[QStringLiteral("messageBox")];
+        if (*c.caption == 0)
+            EXPECT_TRUE(box.isNull());
+        else
+            EXPECT_EQ(box.toObject()[QStringLiteral("caption")].toString(), QString::fromUtf8(c.caption));
+    }
+
+    for (const QStringList &bad :
+         {QStringList{QStringLiteral("--forecast"), QStringLiteral("--area"), QStringLiteral("x")},
+          QStringList{QStringLiteral("--bogus"), QStringLiteral("x")},
+          QStringList{QStringLiteral("a"), QStringLiteral("b")}, QStringList{}}) {
+        QProcess p;
+        p.start(tool, bad);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 2) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains("--area"));
+    }
+    QProcess help;
+    help.start(tool, {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(30000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QByteArray text = help.readAllStandardOutput();
+    EXPECT_TRUE(text.contains("--forecast") && text.contains("--area"));
 }
