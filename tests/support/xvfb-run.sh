@@ -43,9 +43,9 @@ poll 30 xdpyinfo || { echo "xvfb-run.sh: Xvfb does not answer on $DISPLAY" >&2; 
 
 wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 if [ "$want_wm" = 1 ] && command -v openbox >/dev/null; then
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
   pids+=($!)
-  poll 30 wm_ready || { echo "xvfb-run.sh: openbox did not start" >&2; exit 1; }
+  poll 30 wm_ready || { echo "xvfb-run.sh: openbox did not start" >&2; cat "$workdir/openbox.log" >&2; exit 1; }
   xcompmgr >/dev/null 2>&1 &
   pids+=($!)
 fi
