@@ -32,7 +32,7 @@ poll() {
 # Xvfb picks a free display itself and writes its number to the pipe: no race with other X servers
 # started at the same moment by parallel tests.
 mkfifo "$workdir/displayfd"
-Xvfb -displayfd 3 -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac \
+Xvfb -displayfd 3 -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac -noreset \
   3>"$workdir/displayfd" >"$workdir/xvfb.log" 2>&1 &
 pids+=($!)
 n=""

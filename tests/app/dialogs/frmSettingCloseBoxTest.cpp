@@ -11,10 +11,13 @@ using namespace ro;
 
 namespace {
 
-// openbox closes the active window on Alt+F4 by asking it politely (WM_DELETE_WINDOW).
-bool PressCloseBox()
+// The close box as the window manager works it: wmctrl asks openbox to close the window
+// (_NET_CLOSE_WINDOW) and openbox asks the window politely (WM_DELETE_WINDOW). A key press (Alt+F4)
+// would depend on where the window manager has put the input focus by then.
+bool PressCloseBox(const QWidget &window)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+F4")}) == 0;
+    const QString id = QStringLiteral("0x%1").arg(static_cast<qulonglong>(window.winId()), 0, 16);
+    return QProcess::execute(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), id}) == 0;
 }
 
 } // namespace
@@ -31,12 +34,12 @@ TEST_F(frmSettingCloseBoxTest, CloseBoxAsksWhenChangedAndIsRefusedOnCancel)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
         QTest::mouseClick(dialog.GeneralPage()->chkShowTopMost(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
         m_boxes.Answer(vbCancel);
-        ASSERT_TRUE(PressCloseBox());
+        ASSERT_TRUE(PressCloseBox(dialog));
         EXPECT_TRUE(QTest::qWaitFor([&] { return m_boxes.Shown().size() == 1; }, 5000));
         QTest::qWait(200);
         stayedOpen = dialog.isVisible();
         m_boxes.Answer(vbNo);
-        ASSERT_TRUE(PressCloseBox());
+        ASSERT_TRUE(PressCloseBox(dialog));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
         if (dialog.isVisible())
             dialog.done(QDialog::Rejected);
@@ -53,7 +56,7 @@ TEST_F(frmSettingCloseBoxTest, CloseBoxWithoutChangesClosesAtOnce)
     frmSetting dialog;
     QTimer::singleShot(0, &dialog, [&] {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        ASSERT_TRUE(PressCloseBox());
+        ASSERT_TRUE(PressCloseBox(dialog));
         EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
         if (dialog.isVisible())
             dialog.done(QDialog::Rejected);
