@@ -50,8 +50,10 @@ for round in $(seq 1 "$stress_rounds"); do
   # "  3/21 Test  #7: e2e_proxy ......   Passed   41.20 sec" -> "e2e_proxy Passed"
   sed -nE 's/^ *[0-9]+\/[0-9]+ +Test +#[0-9]+: ([^ ]+) [ .*]*([A-Za-z]+).*/\1 \2/p' "$logs/run-$round.log" \
     >"$logs/run-$round.results"
-  echo "stress: run $round: $(grep -c ' Passed$' "$logs/run-$round.results") passed," \
-    "$(grep -vc ' Passed$' "$logs/run-$round.results") failed"
+  failed="$(grep -vc ' Passed$' "$logs/run-$round.results" || true)"
+  echo "stress: run $round: $(grep -c ' Passed$' "$logs/run-$round.results" || true) passed, $failed failed"
+  # The next run overwrites the screenshots: keep those of a run that failed.
+  [ "$failed" = 0 ] || cp -r "$build/artifacts" "$logs/run-$round-artifacts"
 done
 stop_hogs
 status=0

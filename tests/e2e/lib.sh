@@ -95,7 +95,11 @@ start_program() {
 program_running() { kill -0 "$PROGRAM_PID" 2>/dev/null; }
 
 # The desktop widget's X window id (its title is "Cloud Pane").
-widget_window() { xdotool search --onlyvisible --name '^Cloud Pane$' 2>/dev/null | head -n1; }
+# first_line: prints the first line of its input and succeeds only when there was one, so that a query
+# piped into it can be polled (a plain "| head -n1" succeeds on no input too).
+first_line() { local line; IFS= read -r line && [ -n "$line" ] && printf '%s\n' "$line"; }
+
+widget_window() { xdotool search --onlyvisible --name '^Cloud Pane$' 2>/dev/null | first_line; }
 
 # widget_geometry -> "X Y W H" of the widget window.
 widget_geometry() {
@@ -111,7 +115,7 @@ tray_icon_center() {
   [ -n "$panel" ] || return 1
   xwininfo -id "$panel" -children | awk '/^ +0x/{print $1}' | while read -r child; do
     xwininfo -id "$child" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{if (w>1 && h>1) print int(x+w/2), int(y+h/2)}'
-  done | head -n1
+  done | first_line
 }
 
 # menu_choose X Y BUTTON KEYS...: right-click at (X, Y), then pick an item by keys.
@@ -189,7 +193,7 @@ write_service_only_ini() {
 }
 
 # window_named TITLE -> X window id of the visible window with exactly that title.
-window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | first_line; }
 
 # window_geometry ID -> "X Y W H".
 window_geometry() {
@@ -264,7 +268,18 @@ settings_dialog() { window_shown '設定画面'; }
 settings_dialog_gone() { ! settings_dialog; }
 focus_settings_dialog() {
   local id; id="$(window_named '設定画面')"; [ -n "$id" ] || return 1
-  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+  focus_window "$id"
+}
+
+# focus_window ID: activates the window and waits until it holds the X input focus, where typed keys go;
+# the window manager can report it active a moment before it hands the focus over.
+has_focus() { test "$(xdotool getwindowfocus 2>/dev/null)" = "$1"; }
+focus_window() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+  if ! wait_for 10 has_focus "$1"; then
+    log "window $1 did not get the input focus (it is on $(xdotool getwindowfocus 2>&1))"
+    return 1
+  fi
   sleep 0.3
 }
 
@@ -293,7 +308,7 @@ tray_icon_rect() {
   [ -n "$panel" ] || return 1
   xwininfo -id "$panel" -children | awk '/^ +0x/{print $1}' | while read -r child; do
     window_geometry "$child" | awk '$3 > 1 && $4 > 1'
-  done | head -n1
+  done | first_line
 }
 
 # red_pixels PNG X Y W H -> how many strongly red pixels (the failure mark) the rectangle holds.

@@ -5,6 +5,7 @@
 #include "roLabel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -32,6 +33,26 @@ bool run(const QString &program, const QStringList &args)
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+// The icon's rectangle once the tray host has stopped laying it out: unchanged for half a second.
+// (trayer grows its panel as an icon docks, which moves the icon after it first shows.)
+QRect SettledGeometry(const QSystemTrayIcon &icon)
+{
+    QRect last;
+    QElapsedTimer unchanged;
+    unchanged.start();
+    QTest::qWaitFor(
+        [&] {
+            const QRect now = icon.geometry();
+            if (now != last) {
+                last = now;
+                unchanged.restart();
+            }
+            return !now.isEmpty() && unchanged.elapsed() >= 500;
+        },
+        5000);
+    return last;
+}
+
 int distance(QColor a, QColor b)
 {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
@@ -54,7 +75,7 @@ TEST(DesktopXvfb, TrayIconDocksAndARightClickGivesDownThenUp)
     QObject::connect(&tray, &fSysTray::SysTrayMouseDown, [&](int b) { events << QStringLiteral("Down(%1)").arg(b); });
     QObject::connect(&tray, &fSysTray::SysTrayMouseUp, [&](int b) { events << QStringLiteral("Up(%1)").arg(b); });
 
-    const QPoint at = tray.TrayIcon()->geometry().center();
+    const QPoint at = SettledGeometry(*tray.TrayIcon()).center();
     ASSERT_TRUE(
         run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
                                         QStringLiteral("click"), QStringLiteral("3")}));
