@@ -58,15 +58,24 @@ make_program_dir() {
 
 # start_service [DATA_DIR]: the forecast service in offline mode on a free port; sets SERVICE_URL.
 start_service() {
-  local data="${1:-$SOURCE_DIR/service/demo-data}"
-  local log="$WORK/service.log"
-  "$BIN/skycaster-forecastd" --offline "$data" --port "${SERVICE_PORT:-0}" >"$log" 2>&1 &
+  run_service "${1:-$SOURCE_DIR/service/demo-data}"
+  log "service at $SERVICE_URL"
+}
+
+# run_service DATA_DIR [OPTIONS...]: starts the service and waits for its address. Each start writes a log
+# of its own: the shell truncates a reused one only once the new process runs, so a look at it before then
+# would read the previous start's address.
+SERVICE_STARTS=0
+run_service() {
+  local data="$1"; shift
+  SERVICE_STARTS=$(( SERVICE_STARTS + 1 ))
+  SERVICE_LOG="$WORK/service-$SERVICE_STARTS.log"
+  "$BIN/skycaster-forecastd" --offline "$data" --port "${SERVICE_PORT:-0}" "$@" >"$SERVICE_LOG" 2>&1 &
   SERVICE_PID=$!
   PIDS+=("$SERVICE_PID")
-  wait_for 10 grep -q 'listening on' "$log" || { cat "$log" >&2; fail "service did not start"; finish; }
-  SERVICE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$log" | head -n1)"
+  wait_for 10 grep -q 'listening on' "$SERVICE_LOG" || { cat "$SERVICE_LOG" >&2; fail "service did not start"; finish; }
+  SERVICE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$SERVICE_LOG" | head -n1)"
   SERVICE_PORT="${SERVICE_URL##*:}"
-  log "service at $SERVICE_URL"
 }
 
 stop_service() { kill "$SERVICE_PID" 2>/dev/null; wait "$SERVICE_PID" 2>/dev/null; }
@@ -167,16 +176,9 @@ picture_point() {
 # start_logged_service [DATA_DIR]: start_service, and the service appends one line per request
 # ("GET /path?query STATUS") to $ACCESS_LOG.
 start_logged_service() {
-  local data="${1:-$SOURCE_DIR/service/demo-data}"
-  local log="$WORK/service.log"
   ACCESS_LOG="$WORK/access.log"
   : >"$ACCESS_LOG"
-  "$BIN/skycaster-forecastd" --offline "$data" --port "${SERVICE_PORT:-0}" --access-log "$ACCESS_LOG" >"$log" 2>&1 &
-  SERVICE_PID=$!
-  PIDS+=("$SERVICE_PID")
-  wait_for 10 grep -q 'listening on' "$log" || { cat "$log" >&2; fail "service did not start"; finish; }
-  SERVICE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$log" | head -n1)"
-  SERVICE_PORT="${SERVICE_URL##*:}"
+  run_service "${1:-$SOURCE_DIR/service/demo-data}" --access-log "$ACCESS_LOG"
   log "service at $SERVICE_URL, access log $ACCESS_LOG"
 }
 
