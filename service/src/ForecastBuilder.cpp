@@ -140,6 +140,8 @@ ForecastExtras extrasOf(const AreaTree &areas, const CityRef &city, const Foreca
                 {w.kind.code, w.status, WarningCodes::ClassName(w.kind.warningClass), w.kind.name});
         lines = inForce->Lines();
     } else {
+        if (warnings)
+            qWarning("warnings of %s: %s", qPrintable(city.class10), qPrintable(error));
         lines = QStringList{warningsUnavailableNote()};
     }
     extras.rainChances = rainChances(report, city.class10, date);

@@ -251,13 +251,29 @@ TEST(ForecastServiceHttp, DemoDataServesTokyoAndHokkaido)
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
     ASSERT_TRUE(service.Start(error)) << error.toStdString();
-    for (const char *city : {"130010", "016010", "011000"}) {
+    EXPECT_TRUE(std::static_pointer_cast<OfflineSource>(source)->Warnings().isEmpty());
+    // The demo shows the warnings too: today's first lines.
+    const struct {
+        const char *city;
+        const char *lines;
+    } demo[] = {
+        {"130010", "【注意報】乾燥\n降水確率 12-18時 10% 18-24時 20%\n東京 今日"},
+        {"130040", "降水確率 12-18時 10% 18-24時 20%\n父島 今日"},
+        {"016010", "【注意報】大雪、風雪\n降水確率"},
+        {"016030", "【警報】暴風雪、大雪\n降水確率"},
+        {"011000", "【注意報】大雪\n降水確率"},
+    };
+    for (const auto &d : demo) {
         for (const char *day : {"today", "tomorrow", "dayaftertomorrow"}) {
-            const Answer a = get(service.Port(), forecastPath(city, day));
-            ASSERT_EQ(a.status, 200) << city << " " << day << ": " << a.body.toStdString();
+            const Answer a = get(service.Port(), forecastPath(d.city, day));
+            ASSERT_EQ(a.status, 200) << d.city << " " << day << ": " << a.body.toStdString();
             const auto parsed = servicetest::parseWeather(a.body);
-            ASSERT_TRUE(parsed.weather) << city << " " << day;
+            ASSERT_TRUE(parsed.weather) << d.city << " " << day;
             EXPECT_FALSE(parsed.weather->Telop().isEmpty());
+            if (day == std::string("today")) {
+                EXPECT_TRUE(parsed.weather->Description().startsWith(QString::fromUtf8(d.lines)))
+                    << parsed.weather->Description().toStdString();
+            }
         }
     }
     const auto areas = servicetest::parseAreas(get(service.Port(), "/forecast/rss/forecastmap.xml").body);
