@@ -43,10 +43,11 @@ void BM_BuildAndWriteDocument(benchmark::State &state)
     const auto areas = source->Areas().areas;
     const CityRef city = std::get<CityRef>(ForecastBuilder::ResolveCity(*areas, QStringLiteral("130010")));
     const OfficeResult office = source->Office(city.fileOffice);
+    const WarningResult warnings = source->WarningFile(city.office);
     for (auto _ : state) {
         const auto doc =
-            ForecastBuilder::Build(*areas, city, *office.report, office.overview.get(), QStringLiteral("tomorrow"),
-                                   office.now, QStringLiteral("http://127.0.0.1:8931"));
+            ForecastBuilder::Build(*areas, city, *office.report, office.overview.get(), warnings.report.get(),
+                                   QStringLiteral("tomorrow"), office.now, QStringLiteral("http://127.0.0.1:8931"));
         benchmark::DoNotOptimize(std::get<ForecastDocument>(doc).Write());
     }
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the service's demo data set: a made-up forecast in JMA's JSON format.
+"""Writes the service's demo data set: a made-up forecast in JMA's JSON format, with made-up
+warnings and advisories in JMA's current (r8) warning format.
 
 The forecasts, texts and temperatures are invented for the demo; only the area
 codes and names (facts) follow JMA's hierarchy, taken from area.json when a JMA
@@ -86,6 +87,37 @@ OVERVIEWS = {
 }
 
 
+# Invented warnings and advisories per class10: (code, status); every class20 of the area has the same.
+WARNINGS = {
+    "011000": dict(headline="宗谷地方では、６日にかけて大雪に注意してください。",
+                   areas={"011000": [("12", "継続")]}),
+    "016000": dict(headline="後志地方では、６日は暴風雪や大雪に警戒してください。",
+                   areas={"016010": [("12", "継続"), ("13", "発表")],
+                          "016020": [("06", "発表"), ("13", "発表")],
+                          "016030": [("02", "発表"), ("06", "継続")]}),
+    "130000": dict(headline="東京地方では、空気の乾燥した状態が続くため、火の取り扱いに注意してください。",
+                   areas={"130010": [("21", "継続")], "130020": [("15", "発表"), ("16", "発表")],
+                          "130030": [("15", "発表"), ("16", "発表")], "130040": []}),
+}
+
+
+def warnings(office, area):
+    """One report in the r8 format: class10 items and class20 items with the same kinds."""
+    def kinds(entries):
+        return [{"code": code, "status": status} for code, status in entries] or [{"status": "発表警報・注意報はなし"}]
+
+    w = WARNINGS[office]
+    class10_items, class20_items = [], []
+    for c10, entries in w["areas"].items():
+        class10_items.append({"areaCode": c10, "kinds": kinds(entries)})
+        for c15 in area["class10s"][c10]["children"]:
+            for c20 in area["class15s"][c15]["children"]:
+                class20_items.append({"areaCode": c20, "kinds": kinds(entries)})
+    return [{"reportDatetime": DAY0 + "T10:30:00+09:00", "infoType": "発表", "publishingOffice": DEMO[office]["office"],
+             "headlineText": "（デモ用の架空の情報です）" + w["headline"],
+             "warning": {"class10Items": class10_items, "class20Items": class20_items}}]
+
+
 def forecast(office, area):
     d = DEMO[office]
     c10s = area["offices"][office]["children"]
@@ -139,6 +171,7 @@ def main():
     for office in OFFICES:
         write("forecast/%s.json" % office, forecast(office, area))
         head, text = OVERVIEWS[office]
+        write("warning-r8/%s.json" % office, warnings(office, area))
         write("overview_forecast/%s.json" % office,
               {"publishingOffice": DEMO[office]["office"], "reportDatetime": DAY0 + "T10:38:00+09:00",
                "targetArea": area["offices"][office]["name"], "headlineText": head, "text": text})

@@ -3,6 +3,7 @@
 #include "CityTable.h"
 #include "JmaData.h"
 #include "JstTime.h"
+#include "Warnings.h"
 #include "WeatherCodes.h"
 
 #include <QLocale>
@@ -99,7 +100,64 @@ QString dayLabel(int index)
     return labels[index];
 }
 
+/// The day's chance-of-rain slots that have a value.
+std::vector<RainChance> rainChances(const ForecastReport &report, const QString &class10, const QDate &date)
+{
+    std::vector<RainChance> out;
+    for (const TimedValue &v : report.pops.value(class10)) {
+        if (v.time.date() != date || !isNumber(v.value))
+            continue;
+        const int start = v.time.time().hour();
+        out.push_back({QStringLiteral("%1-%2").arg(start, 2, 10, QChar(u'0')).arg(start + 6, 2, 10, QChar(u'0')),
+                       v.value.trimmed()});
+    }
+    return out;
+}
+
+/// 「降水確率 06-12時 20% 12-18時 30%」, empty without slots.
+QString rainChanceLine(const std::vector<RainChance> &chances)
+{
+    if (chances.empty())
+        return {};
+    QStringList parts{QStringLiteral("降水確率")};
+    for (const RainChance &r : chances)
+        parts.append(QStringLiteral("%1時 %2%").arg(r.hours, r.percent));
+    return parts.join(u' ');
+}
+
+/// The warnings and chance of rain of a day: the elements, and the description's first lines.
+ForecastExtras extrasOf(const AreaTree &areas, const CityRef &city, const ForecastReport &report,
+                        const WarningReport *warnings, const QDate &date, QStringList &lines)
+{
+    ForecastExtras extras;
+    QString error;
+    const auto inForce = warnings ? CityWarnings::Gather(*warnings, areas, city.class10, error) : std::nullopt;
+    if (inForce) {
+        extras.warningsKnown = true;
+        extras.warningsTime = inForce->reportTime;
+        for (const WarningInForce &w : inForce->inForce)
+            extras.warnings.push_back(
+                {w.kind.code, w.status, WarningCodes::ClassName(w.kind.warningClass), w.kind.name});
+        lines = inForce->Lines();
+    } else {
+        if (warnings)
+            qWarning("warnings of %s: %s", qPrintable(city.class10), qPrintable(error));
+        lines = QStringList{warningsUnavailableNote()};
+    }
+    extras.rainChances = rainChances(report, city.class10, date);
+    const QString rain = rainChanceLine(extras.rainChances);
+    if (!rain.isEmpty())
+        lines.append(rain);
+    return extras;
+}
+
 } // namespace
+
+bool ForecastBuilder::CarriesWarnings(const QString &dayWord)
+{
+    const auto index = DayIndex(dayWord);
+    return index && *index < 2;
+}
 
 std::optional<int> ForecastBuilder::DayIndex(const QString &dayWord)
 {
@@ -151,10 +209,10 @@ QString ForecastBuilder::Fahrenheit(const QString &celsius)
     return QString::number(c * 9.0 / 5.0 + 32.0, 'f', 1);
 }
 
-std::variant<ForecastDocument, ServiceError> ForecastBuilder::Build(const AreaTree &areas, const CityRef &city,
-                                                                    const ForecastReport &report,
-                                                                    const Overview *overview, const QString &dayWord,
-                                                                    const QDateTime &now, const QString &baseUrl)
+std::variant<ForecastDocument, ServiceError>
+ForecastBuilder::Build(const AreaTree &areas, const CityRef &city, const ForecastReport &report,
+                       const Overview *overview, const WarningReport *warnings, const QString &dayWord,
+                       const QDateTime &now, const QString &baseUrl)
 {
     const auto dayIndex = DayIndex(dayWord);
     if (!dayIndex)
@@ -232,6 +290,13 @@ std::variant<ForecastDocument, ServiceError> ForecastBuilder::Build(const AreaTr
     }
     parts.append(kCredit);
     doc.description = parts.join(QStringLiteral("\n\n"));
+    // What matters most comes first: the pop-up shows only the first few lines.
+    if (CarriesWarnings(dayWord)) {
+        QStringList lines;
+        doc.extras = extrasOf(areas, city, report, warnings, date, lines);
+        lines.append(doc.description);
+        doc.description = lines.join(u'\n');
+    }
 
     doc.imageTitle = weather->telop;
     doc.imageLink = doc.link;
@@ -243,15 +308,10 @@ std::variant<ForecastDocument, ServiceError> ForecastBuilder::Build(const AreaTr
     doc.minCelsius = minC;
     doc.minFahrenheit = Fahrenheit(minC);
 
-    for (const QString &c15 : areas.class10s.value(city.class10).children) {
-        for (const QString &c20 : areas.class15s.value(c15).children) {
-            const auto node = areas.class20s.constFind(c20);
-            if (node == areas.class20s.constEnd())
-                continue;
-            doc.pinpoints.push_back(
-                {node->name, kJmaForecast + QStringLiteral("#area_type=class20s&area_code=") + c20, report.reportTime});
-        }
-    }
+    for (const QString &c20 : areas.Class20sOf(city.class10))
+        doc.pinpoints.push_back({areas.class20s.value(c20).name,
+                                 kJmaForecast + QStringLiteral("#area_type=class20s&area_code=") + c20,
+                                 report.reportTime});
     return doc;
 }
 

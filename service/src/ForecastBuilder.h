@@ -13,6 +13,7 @@ namespace forecastd {
 struct AreaTree;
 struct ForecastReport;
 struct Overview;
+struct WarningReport;
 
 /// A refusal with its HTTP status and a short text for the client.
 struct ServiceError {
@@ -23,7 +24,7 @@ struct ServiceError {
 /// A requested city placed in JMA's hierarchy.
 struct CityRef {
     QString class10;    ///< 6-digit code
-    QString office;     ///< the office (府県予報区) it belongs to
+    QString office;     ///< the office (府県予報区) it belongs to, whose warning file holds it
     QString fileOffice; ///< the office whose forecast file holds it
     QString center;     ///< the region (地方予報区)
 };
@@ -42,11 +43,16 @@ public:
     static std::variant<CityRef, ServiceError> ResolveCity(const AreaTree &areas, const QString &cityParam);
 
     /// The forecast document of one city and day. `now` fixes "today" (JST); `baseUrl` is the
-    /// service's own absolute address (for the icon URL), without a trailing slash.
+    /// service's own absolute address (for the icon URL), without a trailing slash. Today's and
+    /// tomorrow's documents carry the warnings in force (from `warnings`, the warning file of the
+    /// city's office; null when it could not be had) and the chance of rain.
     static std::variant<ForecastDocument, ServiceError> Build(const AreaTree &areas, const CityRef &city,
                                                               const ForecastReport &report, const Overview *overview,
-                                                              const QString &dayWord, const QDateTime &now,
-                                                              const QString &baseUrl);
+                                                              const WarningReport *warnings, const QString &dayWord,
+                                                              const QDateTime &now, const QString &baseUrl);
+
+    /// Whether a day's document carries warnings and the chance of rain (today and tomorrow).
+    static bool CarriesWarnings(const QString &dayWord);
 
     /// Display title of a class10 (main station's name where JMA's tables give one).
     static QString CityTitle(const AreaTree &areas, const QString &class10);

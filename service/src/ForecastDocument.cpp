@@ -32,6 +32,36 @@ void element(QXmlStreamWriter &w, const QString &name, const QString &text)
     w.writeTextElement(name, xmlSafe(text));
 }
 
+// <warnings publictime="..."><warning code="03" status="継続" class="警報">大雨警報</warning></warnings>
+// (or <warnings available="false"/>), then <rainchance><period hour="06-12">20</period></rainchance>.
+void writeExtras(QXmlStreamWriter &w, const ForecastExtras &extras)
+{
+    w.writeStartElement(QStringLiteral("warnings"));
+    if (extras.warningsKnown) {
+        w.writeAttribute(QStringLiteral("publictime"), JstTime::rfc822(extras.warningsTime));
+        for (const WarningElement &e : extras.warnings) {
+            w.writeStartElement(QStringLiteral("warning"));
+            w.writeAttribute(QStringLiteral("code"), xmlSafe(e.code));
+            w.writeAttribute(QStringLiteral("status"), xmlSafe(e.status));
+            w.writeAttribute(QStringLiteral("class"), xmlSafe(e.warningClass));
+            w.writeCharacters(xmlSafe(e.name));
+            w.writeEndElement();
+        }
+    } else {
+        w.writeAttribute(QStringLiteral("available"), QStringLiteral("false"));
+    }
+    w.writeEndElement();
+
+    w.writeStartElement(QStringLiteral("rainchance"));
+    for (const RainChance &r : extras.rainChances) {
+        w.writeStartElement(QStringLiteral("period"));
+        w.writeAttribute(QStringLiteral("hour"), xmlSafe(r.hours));
+        w.writeCharacters(xmlSafe(r.percent));
+        w.writeEndElement();
+    }
+    w.writeEndElement();
+}
+
 } // namespace
 
 QByteArray ForecastDocument::Write() const
@@ -56,6 +86,8 @@ QByteArray ForecastDocument::Write() const
     element(w, QStringLiteral("publictime"), JstTime::rfc822(publictime));
     element(w, QStringLiteral("telop"), telop);
     element(w, QStringLiteral("description"), description);
+    if (extras)
+        writeExtras(w, *extras);
 
     w.writeStartElement(QStringLiteral("image"));
     element(w, QStringLiteral("title"), imageTitle);

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace forecastd {
@@ -13,6 +14,28 @@ struct PinpointLocation {
     QString title;
     QString link;
     QDateTime publictime;
+};
+
+/// One warning or advisory in force, as its own element.
+struct WarningElement {
+    QString code;
+    QString status;
+    QString warningClass; ///< 特別警報, 危険警報, 警報 or 注意報
+    QString name;
+};
+
+/// The chance of rain of one 6-hour slot.
+struct RainChance {
+    QString hours;   ///< "06-12"
+    QString percent; ///< "20"
+};
+
+/// The warnings and chance of rain as elements of their own (days that carry them).
+struct ForecastExtras {
+    bool warningsKnown = false;           ///< false: the warning file could not be had
+    QDateTime warningsTime;               ///< report time of the warning file, when known
+    std::vector<WarningElement> warnings; ///< in force, most severe first
+    std::vector<RainChance> rainChances;  ///< the day's slots
 };
 
 /// Everything the forecast document (`lwws`) carries; written by Write().
@@ -33,6 +56,7 @@ struct ForecastDocument {
     int imageHeight = 0;
     QString maxCelsius, maxFahrenheit, minCelsius, minFahrenheit; ///< empty when not known
     std::vector<PinpointLocation> pinpoints;
+    std::optional<ForecastExtras> extras; ///< written after description; the program's reader skips them
 
     /// The XML document, UTF-8, properly escaped.
     QByteArray Write() const;

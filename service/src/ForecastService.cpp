@@ -90,17 +90,22 @@ void ForecastService::route()
         const OfficeResult office = m_source->Office(cityRef.fileOffice);
         if (!office.report)
             return fail(res, office.error);
+        // Warnings are welcome but not essential: without them the document says so.
+        WarningResult warnings;
+        if (ForecastBuilder::CarriesWarnings(day))
+            warnings = m_source->WarningFile(cityRef.office);
         const QString base = baseUrl(req, m_options, m_port);
         const QString key = cityRef.class10 + u'|' + day + u'|' + base;
-        const QDate today = JstTime::toJst(office.now).date();
-        QByteArray bytes = cachedDocument(key, areas.areas, office.report, office.overview, today);
+        const DocumentInputs inputs{areas.areas, office.report, office.overview, warnings.report,
+                                    JstTime::toJst(office.now).date()};
+        QByteArray bytes = cachedDocument(key, inputs);
         if (bytes.isEmpty()) {
-            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(), day,
-                                                    office.now, base);
+            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(),
+                                                    warnings.report.get(), day, office.now, base);
             if (const auto *error = std::get_if<ServiceError>(&doc))
                 return fail(res, *error);
             bytes = std::get<ForecastDocument>(doc).Write();
-            storeDocument(key, areas.areas, office.report, office.overview, today, bytes);
+            storeDocument(key, inputs, bytes);
         }
         res.set_header("Cache-Control", "no-cache");
         res.set_content(bytes.constData(), size_t(bytes.size()), kXml);
@@ -136,29 +141,23 @@ void ForecastService::route()
     });
 }
 
-QByteArray ForecastService::cachedDocument(const QString &key, const std::shared_ptr<const void> &areas,
-                                           const std::shared_ptr<const void> &report,
-                                           const std::shared_ptr<const void> &overview, const QDate &date)
+QByteArray ForecastService::cachedDocument(const QString &key, const DocumentInputs &inputs)
 {
     std::lock_guard lock(m_cacheMutex);
     const auto it = m_documents.constFind(key);
-    if (it == m_documents.constEnd() || it->areas != areas || it->report != report || it->overview != overview ||
-        it->date != date)
+    if (it == m_documents.constEnd() || !(it->inputs == inputs))
         return {};
     return it->bytes;
 }
 
-void ForecastService::storeDocument(const QString &key, const std::shared_ptr<const void> &areas,
-                                    const std::shared_ptr<const void> &report,
-                                    const std::shared_ptr<const void> &overview, const QDate &date,
-                                    const QByteArray &bytes)
+void ForecastService::storeDocument(const QString &key, const DocumentInputs &inputs, const QByteArray &bytes)
 {
     // Keys include the Host a client used: bound the table so odd Host headers cannot grow it for ever.
     constexpr qsizetype kMaxDocuments = 2048;
     std::lock_guard lock(m_cacheMutex);
     if (m_documents.size() >= kMaxDocuments)
         m_documents.clear();
-    m_documents.insert(key, {areas, report, overview, date, bytes});
+    m_documents.insert(key, {inputs, bytes});
 }
 
 bool ForecastService::OpenAccessLog(const QString &path, QString &error)

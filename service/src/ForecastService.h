@@ -48,17 +48,18 @@ public:
 
 private:
     void route();
+    /// The data a document is built from: a document is reused only for the very same data.
+    struct DocumentInputs {
+        std::shared_ptr<const void> areas, report, overview, warnings;
+        QDate date; ///< "today" it was built for
+        bool operator==(const DocumentInputs &) const = default;
+    };
     /// A document built before from the very same data, or empty.
-    QByteArray cachedDocument(const QString &key, const std::shared_ptr<const void> &areas,
-                              const std::shared_ptr<const void> &report, const std::shared_ptr<const void> &overview,
-                              const QDate &date);
-    void storeDocument(const QString &key, const std::shared_ptr<const void> &areas,
-                       const std::shared_ptr<const void> &report, const std::shared_ptr<const void> &overview,
-                       const QDate &date, const QByteArray &bytes);
+    QByteArray cachedDocument(const QString &key, const DocumentInputs &inputs);
+    void storeDocument(const QString &key, const DocumentInputs &inputs, const QByteArray &bytes);
 
     struct CachedDocument {
-        std::shared_ptr<const void> areas, report, overview; ///< the data it was built from
-        QDate date;                                          ///< "today" it was built for
+        DocumentInputs inputs;
         QByteArray bytes;
     };
     void logAccess(const std::string &method, const std::string &target, int status);

@@ -12,6 +12,7 @@ namespace forecastd {
 struct AreaTree;
 struct ForecastReport;
 struct Overview;
+struct WarningReport;
 
 /// The area hierarchy, or why there is none.
 struct AreasResult {
@@ -27,6 +28,12 @@ struct OfficeResult {
     ServiceError error;                           ///< set when report is null
 };
 
+/// The warning file of an office, or why there is none.
+struct WarningResult {
+    std::shared_ptr<const WarningReport> report; ///< null when it cannot be had: documents go with a note
+    QString error;                               ///< set when report is null (for the log)
+};
+
 /// Where the service's JMA data comes from (a folder, or JMA itself). Called from many threads.
 class ForecastSource {
 public:
@@ -35,6 +42,9 @@ public:
     virtual AreasResult Areas() = 0;
     /// The forecast (and overview) of an office's forecast file.
     virtual OfficeResult Office(const QString &fileOffice) = 0;
+    /// The warnings and advisories file of an office (the class10's own office, which for 014030 and
+    /// 460040 is not the forecast file's).
+    virtual WarningResult WarningFile(const QString &office) = 0;
 };
 
 } // namespace forecastd

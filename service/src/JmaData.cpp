@@ -122,7 +122,123 @@ QHash<QString, AreaNode> level(const QJsonObject &root, const QString &key, bool
     return out;
 }
 
+/// The pops series of the short-range report: class10 -> values by time (areas without pops are left out).
+QHash<QString, std::vector<TimedValue>> chancesOfRain(const Series &pops)
+{
+    QHash<QString, std::vector<TimedValue>> out;
+    const QString w = QStringLiteral("report[0].timeSeries[1].areas");
+    for (const QJsonValue &v : pops.areas) {
+        const QJsonObject entry = object(v, w);
+        if (!entry.contains(QStringLiteral("pops")))
+            continue;
+        const auto [code, name] = areaOf(entry, w);
+        const QStringList values = parallel(entry, QStringLiteral("pops"), qsizetype(pops.times.size()), w);
+        std::vector<TimedValue> list;
+        for (qsizetype i = 0; i < values.size(); ++i)
+            list.push_back({pops.times[size_t(i)], values[i]});
+        out.insert(code, std::move(list));
+    }
+    return out;
+}
+
+/// The entries of one area: [{"code":"14","status":"継続"}, {"status":"発表警報・注意報はなし"}].
+std::vector<WarningEntry> warningEntries(const QJsonArray &list, const QString &where)
+{
+    std::vector<WarningEntry> out;
+    for (const QJsonValue &v : list) {
+        const QJsonObject o = object(v, where);
+        WarningEntry e;
+        e.status = string(member(o, QStringLiteral("status"), where), where + QStringLiteral(".status"));
+        if (o.contains(QStringLiteral("code")))
+            e.code = string(o.value(QStringLiteral("code")), where + QStringLiteral(".code"));
+        out.push_back(e);
+    }
+    return out;
+}
+
+/// Adds one area's entries; an area may come in several lists (class levels, bulletin types).
+void addArea(WarningReport &report, const QJsonObject &area, const QString &codeKey, const QString &listKey,
+             const QString &where)
+{
+    const QString code = string(member(area, codeKey, where), where + u'.' + codeKey);
+    if (code.isEmpty())
+        throw BadData{where + QStringLiteral(": empty area code")};
+    const auto entries = warningEntries(array(member(area, listKey, where), where + u'.' + listKey), where);
+    auto &list = report.areas[code];
+    list.insert(list.end(), entries.begin(), entries.end());
+}
+
+/// The old format: {"reportDatetime", "publishingOffice", "areaTypes": [{"areas": [{"code", "warnings"}]}]}.
+void parseOldWarnings(const QJsonObject &root, WarningReport &out)
+{
+    const QString w = QStringLiteral("warning");
+    out.reportTime = isoTime(member(root, QStringLiteral("reportDatetime"), w), w + QStringLiteral(".reportDatetime"));
+    out.publishingOffice = root.value(QStringLiteral("publishingOffice")).toString();
+    const QJsonArray types = array(member(root, QStringLiteral("areaTypes"), w), w + QStringLiteral(".areaTypes"));
+    for (qsizetype t = 0; t < types.size(); ++t) {
+        const QString wt = QStringLiteral("warning.areaTypes[%1]").arg(t);
+        const QJsonObject type = object(types.at(t), wt);
+        for (const QJsonValue &a : array(member(type, QStringLiteral("areas"), wt), wt + QStringLiteral(".areas")))
+            addArea(out, object(a, wt + QStringLiteral(".areas")), QStringLiteral("code"), QStringLiteral("warnings"),
+                    wt + QStringLiteral(".areas"));
+    }
+}
+
+/// The r8 format: [{"reportDatetime", "publishingOffice", "warning": {"class10Items": [{"areaCode", "kinds"}],
+/// "class20Items": [...]}}, ...], one report per bulletin type.
+void parseR8Warnings(const QJsonArray &reports, WarningReport &out)
+{
+    if (reports.isEmpty())
+        throw BadData{QStringLiteral("warning: no reports")};
+    for (qsizetype r = 0; r < reports.size(); ++r) {
+        const QString w = QStringLiteral("warning[%1]").arg(r);
+        const QJsonObject report = object(reports.at(r), w);
+        const QDateTime time =
+            isoTime(member(report, QStringLiteral("reportDatetime"), w), w + QStringLiteral(".reportDatetime"));
+        if (!out.reportTime.isValid() || time > out.reportTime) {
+            out.reportTime = time;
+            out.publishingOffice = report.value(QStringLiteral("publishingOffice")).toString();
+        }
+        const QJsonObject lists = object(member(report, QStringLiteral("warning"), w), w + QStringLiteral(".warning"));
+        for (const QString &key : {QStringLiteral("class10Items"), QStringLiteral("class20Items")}) {
+            if (!lists.contains(key))
+                continue;
+            const QString wl = w + QStringLiteral(".warning.") + key;
+            for (const QJsonValue &item : array(lists.value(key), wl))
+                addArea(out, object(item, wl), QStringLiteral("areaCode"), QStringLiteral("kinds"), wl);
+        }
+    }
+}
+
 } // namespace
+
+QStringList AreaTree::Class20sOf(const QString &class10) const
+{
+    QStringList out;
+    for (const QString &c15 : class10s.value(class10).children)
+        for (const QString &c20 : class15s.value(c15).children)
+            if (class20s.contains(c20))
+                out.append(c20);
+    return out;
+}
+
+std::shared_ptr<const WarningReport> WarningReport::Parse(const QByteArray &json, QString &error)
+{
+    try {
+        const QJsonDocument doc = parseJson(json);
+        auto out = std::make_shared<WarningReport>();
+        if (doc.isObject())
+            parseOldWarnings(doc.object(), *out);
+        else if (doc.isArray())
+            parseR8Warnings(doc.array(), *out);
+        else
+            throw BadData{QStringLiteral("warning: neither a report nor an array of reports")};
+        return out;
+    } catch (const BadData &bad) {
+        error = bad.what;
+        return nullptr;
+    }
+}
 
 std::shared_ptr<const AreaTree> AreaTree::Parse(const QByteArray &json, QString &error)
 {
@@ -185,6 +301,8 @@ std::shared_ptr<const ForecastReport> ForecastReport::Parse(const QByteArray &js
         }
         if (out->weather.isEmpty())
             throw BadData{QStringLiteral("report[0]: no areas")};
+        if (ts0.size() > 1)
+            out->pops = chancesOfRain(series(ts0, 1, QStringLiteral("report[0]")));
         if (ts0.size() > 2) {
             const Series temps = series(ts0, 2, QStringLiteral("report[0]"));
             for (const QJsonValue &v : temps.areas) {

@@ -30,6 +30,9 @@ struct AreaTree {
 
     /// Parses area.json; on failure returns null and sets error.
     static std::shared_ptr<const AreaTree> Parse(const QByteArray &json, QString &error);
+
+    /// The class20 codes of a class10 (through its class15s), in the file's order.
+    QStringList Class20sOf(const QString &class10) const;
 };
 
 /// Weather of one area on one day.
@@ -58,6 +61,7 @@ struct ForecastReport {
     QDateTime reportTime;                            ///< of the short-range report, JST
     QHash<QString, std::vector<DayWeather>> weather; ///< class10 -> days
     QStringList class10Order;
+    QHash<QString, std::vector<TimedValue>> pops;  ///< class10 -> chance of rain (%) per 6 hours, by start time
     QHash<QString, std::vector<TimedValue>> temps; ///< station -> values
     QStringList stationOrder;
     QHash<QString, QString> stationNames;
@@ -78,6 +82,23 @@ struct Overview {
 
     /// Parses an overview file; on failure returns null and sets error.
     static std::shared_ptr<const Overview> Parse(const QByteArray &json, QString &error);
+};
+
+/// One warning kind as a warning file gives it for one area.
+struct WarningEntry {
+    QString code;   ///< JMA's code; empty for 「発表警報・注意報はなし」
+    QString status; ///< 発表, 継続, 解除, 警報から注意報, 発表警報・注意報はなし, ...
+};
+
+/// One warning file of an office, in either of JMA's formats: the old warning/{office}.json (one
+/// report) or the current r8/{office}.json (an array of reports, one per bulletin type).
+struct WarningReport {
+    QString publishingOffice;
+    QDateTime reportTime;                            ///< of the newest report in the file, JST
+    QHash<QString, std::vector<WarningEntry>> areas; ///< class10 (6 digits) or class20 (7 digits) -> entries
+
+    /// Parses a warning file of either format; on failure returns null and sets error.
+    static std::shared_ptr<const WarningReport> Parse(const QByteArray &json, QString &error);
 };
 
 /// The office file that holds a class10's forecast (014030 and 460040 have no file of their own).

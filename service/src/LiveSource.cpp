@@ -128,11 +128,24 @@ Fetch get(const QString &origin, const QString &path, const QString &etag, const
     return out;
 }
 
+/// Until when a good answer is used without asking again: JMA's next issue time (or a few minutes
+/// when the issue that is due has not arrived yet), or a fixed time for files issued at any time.
+QDateTime freshUntil(const QDateTime &reportTime, const QDateTime &now, int refreshSecs)
+{
+    if (refreshSecs > 0)
+        return now.addSecs(refreshSecs);
+    const QDateTime lastIssue = JstTime::lastIssueTime(now);
+    if (reportTime.isValid() && reportTime < lastIssue && lastIssue.secsTo(now) < kRecheckWindowSecs)
+        return now.addSecs(kRecheckSecs);
+    return JstTime::nextIssueTime(now);
+}
+
 /// Fetches (when due) and parses one upstream file. Returns the value to serve, possibly stale.
+/// `refreshSecs` 0 keeps a good answer until JMA's next issue time.
 template <typename T, typename ParseFn, typename TimeFn>
 std::shared_ptr<const T> cached(LiveSource::Entry &e, const QString &origin, const QString &path,
                                 const LiveSource::Options &options, const QDateTime &now, std::atomic<int> &requests,
-                                ParseFn parse, TimeFn reportTimeOf, QString &error)
+                                ParseFn parse, TimeFn reportTimeOf, QString &error, int refreshSecs = 0)
 {
     std::lock_guard lock(e.mutex);
     auto current = std::static_pointer_cast<const T>(e.value);
@@ -172,16 +185,10 @@ std::shared_ptr<const T> cached(LiveSource::Entry &e, const QString &origin, con
         return current;
     }
 
-    // Good (200 or 304): fresh until JMA's next issue; just after an issue time whose report has not
-    // arrived yet, look again soon.
     e.failures = 0;
     e.nextAttempt = QDateTime();
     e.lastError.clear();
-    const QDateTime lastIssue = JstTime::lastIssueTime(now);
-    if (e.reportTime.isValid() && e.reportTime < lastIssue && lastIssue.secsTo(now) < kRecheckWindowSecs)
-        e.freshUntil = now.addSecs(kRecheckSecs);
-    else
-        e.freshUntil = JstTime::nextIssueTime(now);
+    e.freshUntil = freshUntil(e.reportTime, now, refreshSecs);
     return current;
 }
 
@@ -219,6 +226,18 @@ OfficeResult LiveSource::Office(const QString &fileOffice)
     out.overview = cached<Overview>(
         *entry(overviewPath), m_origin, overviewPath, m_options, t, *m_requests, &Overview::Parse,
         [](const Overview &o) { return o.reportTime; }, overviewError);
+    return out;
+}
+
+WarningResult LiveSource::WarningFile(const QString &office)
+{
+    const QString path = m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office);
+    WarningResult out;
+    out.report = cached<WarningReport>(
+        *entry(path), m_origin, path, m_options, now(), *m_requests, &WarningReport::Parse,
+        [](const WarningReport &r) { return r.reportTime; }, out.error, m_options.warningRefreshSecs);
+    if (out.report)
+        out.error.clear();
     return out;
 }
 

@@ -16,6 +16,7 @@ namespace forecastd {
 /// JMA's data fetched over HTTP(S), cached until JMA's next issue time (05:00, 11:00, 17:00 JST),
 /// revalidated with conditional requests, with back-off after failures. While JMA cannot be reached
 /// (or sends something unreadable) the last good data is served with its own publication time.
+/// Warning files (r8/{office}.json) come at any time: they are revalidated every few minutes instead.
 class LiveSource : public ForecastSource {
 public:
     /// Settings of the upstream connection.
@@ -26,6 +27,7 @@ public:
         int minBackoffSecs = 30;                ///< wait after the first failure, doubled after each further one
         int maxBackoffSecs = 30 * 60;           ///< longest wait between attempts
         qint64 maxBodyBytes = 16 * 1024 * 1024; ///< larger answers are refused
+        int warningRefreshSecs = 10 * 60;       ///< a warning file is asked for again after this long
     };
 
     /// A source that fetches from `options.upstream`; fails (null, error set) on an unusable URL.
@@ -34,6 +36,7 @@ public:
 
     AreasResult Areas() override;
     OfficeResult Office(const QString &fileOffice) override;
+    WarningResult WarningFile(const QString &office) override;
 
     /// Number of HTTP requests sent so far (for tests and the log).
     int RequestCount() const;

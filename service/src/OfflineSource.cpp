@@ -96,7 +96,40 @@ std::unique_ptr<OfflineSource> OfflineSource::Open(const QString &folder, const 
                 source->m_warnings.append(QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), fileError));
         }
     }
+    source->readWarnings(folder, asOf);
     return source;
+}
+
+void OfflineSource::readWarnings(const QString &folder, const QDateTime &asOf)
+{
+    const QDir dir(folder);
+    QHash<QString, QStringList> files = filesByOffice(dir.filePath(QStringLiteral("warning")));
+    const auto r8 = filesByOffice(dir.filePath(QStringLiteral("warning-r8")));
+    for (auto it = r8.begin(); it != r8.end(); ++it)
+        files[it.key()].append(it.value());
+    for (auto it = files.begin(); it != files.end(); ++it) {
+        std::shared_ptr<const WarningReport> chosen;
+        QString why;
+        for (const QString &path : it.value()) {
+            QByteArray bytes;
+            QString fileError;
+            std::shared_ptr<const WarningReport> report;
+            if (readFile(path, bytes, fileError))
+                report = WarningReport::Parse(bytes, fileError);
+            if (!report) {
+                why = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), fileError);
+                m_warnings.append(why);
+                continue;
+            }
+            const bool eligible = !asOf.isValid() || report->reportTime <= asOf;
+            if (eligible && (!chosen || report->reportTime > chosen->reportTime))
+                chosen = report;
+        }
+        if (chosen)
+            m_warningFiles.insert(it.key(), chosen);
+        else
+            m_badWarningFiles.insert(it.key(), why.isEmpty() ? QStringLiteral("no warning file issued by then") : why);
+    }
 }
 
 AreasResult OfflineSource::Areas()
@@ -125,6 +158,15 @@ OfficeResult OfflineSource::Office(const QString &fileOffice)
             out.overview = overview;
         }
     }
+    return out;
+}
+
+WarningResult OfflineSource::WarningFile(const QString &office)
+{
+    WarningResult out;
+    out.report = m_warningFiles.value(office);
+    if (!out.report)
+        out.error = m_badWarningFiles.value(office, QStringLiteral("no warning file for office %1").arg(office));
     return out;
 }
 

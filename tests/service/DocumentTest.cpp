@@ -36,6 +36,7 @@ struct Fixture {
     std::shared_ptr<const ForecastReport> report;
     std::shared_ptr<const Overview> overview;
     QDateTime now;
+    std::shared_ptr<OfflineSource> source; ///< for the warning files; none: warnings unavailable
 };
 
 /// The data of one office as the offline mode sees it at the given report time.
@@ -48,7 +49,7 @@ Fixture load(const QString &office, const char *asOf)
         return {};
     const OfficeResult r = source->Office(office);
     EXPECT_TRUE(r.report) << r.error.text.toStdString();
-    return {source->Areas().areas, r.report, r.overview, r.now};
+    return {source->Areas().areas, r.report, r.overview, r.now, std::move(source)};
 }
 
 /// The document for a city, parsed by the program.
@@ -59,8 +60,10 @@ servicetest::ParsedWeather document(const Fixture &f, const QString &city, const
         ADD_FAILURE() << "city " << city.toStdString() << ": " << std::get<ServiceError>(ref).text.toStdString();
         return {};
     }
-    const auto doc = ForecastBuilder::Build(*f.areas, std::get<CityRef>(ref), *f.report, f.overview.get(), day, f.now,
-                                            QStringLiteral("http://127.0.0.1:8931"));
+    const CityRef &cityRef = std::get<CityRef>(ref);
+    const WarningResult warnings = f.source ? f.source->WarningFile(cityRef.office) : WarningResult{};
+    const auto doc = ForecastBuilder::Build(*f.areas, cityRef, *f.report, f.overview.get(), warnings.report.get(), day,
+                                            f.now, QStringLiteral("http://127.0.0.1:8931"));
     if (!std::holds_alternative<ForecastDocument>(doc)) {
         ADD_FAILURE() << city.toStdString() << " " << day.toStdString() << ": "
                       << std::get<ServiceError>(doc).text.toStdString();
@@ -96,6 +99,8 @@ TEST(ForecastDocument, EveryFixtureFileAndDayGivesAUsableForecast)
     const QStringList files = dir.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 8);
     int documents = 0;
+    int withWarnings = 0; // a warning file issued by the report's time
+    int withNote = 0;     // none: the note stands in for the warnings
     for (const QString &file : files) {
         QString error;
         const auto report = ForecastReport::Parse(servicetest::fixture(QStringLiteral("forecast/") + file), error);
@@ -124,6 +129,14 @@ TEST(ForecastDocument, EveryFixtureFileAndDayGivesAUsableForecast)
                 EXPECT_FALSE(w.LocationPref().isEmpty());
                 EXPECT_FALSE(w.LocationCity().isEmpty());
                 EXPECT_TRUE(w.Description().contains(QStringLiteral("出典：気象庁ホームページ")));
+                if (d < 2) {
+                    (servicetest::documentExtras(parsed.document).warningsKnown ? withWarnings : withNote)++;
+                    servicetest::expectWarningLines(parsed, servicetest::fixture(QStringLiteral("forecast/") + file),
+                                                    city, d == 0 ? "今日" : "明日");
+                } else {
+                    EXPECT_FALSE(servicetest::documentExtras(parsed.document).hasWarnings);
+                    EXPECT_FALSE(w.Description().contains(QStringLiteral("降水確率")));
+                }
                 const auto t = w.Temperature();
                 for (const QString &value : {t->MaxCelsius(), t->MinCelsius(), t->MaxFahrenheit(), t->MinFahrenheit()})
                     EXPECT_TRUE(isTemperature(value)) << value.toStdString();
@@ -142,6 +155,8 @@ TEST(ForecastDocument, EveryFixtureFileAndDayGivesAUsableForecast)
         }
     }
     EXPECT_GE(documents, 3 * 20);
+    EXPECT_GT(withWarnings, 0);
+    EXPECT_GT(withNote, 0);
 }
 
 // The 17:00 report: today has no temperatures at all; tomorrow from the short range, the day after
@@ -236,14 +251,14 @@ TEST(ForecastDocument, UnknownCitiesAndDaysAreRefused)
     }
     const CityRef tokyo = std::get<CityRef>(ForecastBuilder::ResolveCity(*f.areas, QStringLiteral("130010")));
     for (const char *day : {"Today", "yesterday", "", "2"}) {
-        const auto doc =
-            ForecastBuilder::Build(*f.areas, tokyo, *f.report, nullptr, QString::fromLatin1(day), f.now, QString());
+        const auto doc = ForecastBuilder::Build(*f.areas, tokyo, *f.report, nullptr, nullptr, QString::fromLatin1(day),
+                                                f.now, QString());
         ASSERT_TRUE(std::holds_alternative<ServiceError>(doc)) << day;
         EXPECT_EQ(std::get<ServiceError>(doc).status, 400);
     }
     // Three days after the report there is no short-range weather and the weekly area is not the city's.
-    const auto late = ForecastBuilder::Build(*f.areas, tokyo, *f.report, nullptr, QStringLiteral("dayaftertomorrow"),
-                                             f.now.addDays(30), QString());
+    const auto late = ForecastBuilder::Build(*f.areas, tokyo, *f.report, nullptr, nullptr,
+                                             QStringLiteral("dayaftertomorrow"), f.now.addDays(30), QString());
     ASSERT_TRUE(std::holds_alternative<ServiceError>(late));
     EXPECT_EQ(std::get<ServiceError>(late).status, 503);
 }
@@ -259,7 +274,7 @@ TEST(ForecastDocument, UnknownWeatherCodesFallBackOnTheirGroup)
     ASSERT_TRUE(report) << error.toStdString();
     const Fixture base = load(QStringLiteral("130000"), "2026-01-05T17:00:00+09:00");
     ASSERT_TRUE(base.areas);
-    const Fixture f{base.areas, report, nullptr, report->reportTime};
+    const Fixture f{base.areas, report, nullptr, report->reportTime, nullptr};
     const auto today = document(f, QStringLiteral("130010"), QStringLiteral("today"));
     ASSERT_TRUE(today.weather);
     EXPECT_EQ(today.weather->Telop(), QStringLiteral("晴"));
@@ -268,8 +283,8 @@ TEST(ForecastDocument, UnknownWeatherCodesFallBackOnTheirGroup)
     ASSERT_TRUE(tomorrow.weather);
     EXPECT_EQ(tomorrow.weather->Telop(), QStringLiteral("曇"));
     const CityRef tokyo = std::get<CityRef>(ForecastBuilder::ResolveCity(*f.areas, QStringLiteral("130010")));
-    const auto odd =
-        ForecastBuilder::Build(*f.areas, tokyo, *report, nullptr, QStringLiteral("dayaftertomorrow"), f.now, QString());
+    const auto odd = ForecastBuilder::Build(*f.areas, tokyo, *report, nullptr, nullptr,
+                                            QStringLiteral("dayaftertomorrow"), f.now, QString());
     ASSERT_TRUE(std::holds_alternative<ServiceError>(odd));
     EXPECT_EQ(std::get<ServiceError>(odd).status, 502);
     EXPECT_FALSE(WeatherCodes::Lookup(QStringLiteral("5000")));
@@ -288,13 +303,16 @@ TEST(ForecastDocument, UpstreamTextIsEscaped)
             "text":"一行目\u0001\n\n　二行目 </description>"})",
         error);
     ASSERT_TRUE(overview) << error.toStdString();
-    const Fixture f{base.areas, base.report, overview, base.now};
+    const Fixture f{base.areas, base.report, overview, base.now, nullptr};
     const auto parsed = document(f, QStringLiteral("130010"), QStringLiteral("today"));
     ASSERT_TRUE(parsed.weather);
     const QString d = parsed.weather->Description();
     EXPECT_TRUE(d.contains(QStringLiteral("<b>注意</b> & \"x\" ]]>"))) << d.toStdString();
     EXPECT_TRUE(d.contains(QStringLiteral("一行目\n\n　二行目 </description>"))) << d.toStdString();
-    EXPECT_TRUE(d.startsWith(QStringLiteral("東京 今日（1/5）: 晴れ 夜遅く くもり"))) << d.toStdString();
+    // After the warning note (no warning file was issued by then) and the chance of rain.
+    EXPECT_TRUE(d.startsWith(QStringLiteral("警報・注意報を取得できませんでした\n降水確率 18-24時 10%\n"
+                                            "東京 今日（1/5）: 晴れ 夜遅く くもり\n")))
+        << d.toStdString();
 }
 
 TEST(ForecastDocument, IssueTimesAndDateText)

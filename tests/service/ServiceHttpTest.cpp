@@ -61,10 +61,10 @@ std::string forecastPath(const char *city, const char *day)
 /// The service over the fixture folder, on a free port.
 struct OfflineService {
     std::unique_ptr<ForecastService> service;
-    explicit OfflineService(ForecastService::Options options = {})
+    explicit OfflineService(ForecastService::Options options = {}, const QDateTime &asOf = {})
     {
         QString error;
-        std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), {}, error);
+        std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), asOf, error);
         EXPECT_TRUE(source) << error.toStdString();
         options.port = 0;
         service = std::make_unique<ForecastService>(source, options);
@@ -78,7 +78,7 @@ struct OfflineService {
 TEST(ForecastServiceHttp, ServesDocumentsTheProgramReads)
 {
     REQUIRE_FIXTURES();
-    OfflineService s;
+    OfflineService s({}, jst("2026-01-05T17:00:00+09:00"));
     const Answer a = get(s.port(), forecastPath("130010", "tomorrow"), "weather.example:8931");
     ASSERT_EQ(a.status, 200);
     EXPECT_NE(a.contentType.find("xml"), std::string::npos);
@@ -121,8 +121,8 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
         {forecastPath("abc", "today"), 400},
         {"/forecast/webservice/rest/v1?city=130010", 400},
         {"/forecast/webservice/rest/v1", 400},
-        // 014030's data lives in 014100.json, which the fixtures do not have.
-        {forecastPath("014030", "today"), 404},
+        // Chiba's data lives in 120000.json, which the fixtures do not have.
+        {forecastPath("120010", "today"), 404},
         {"/forecast/img/999.png", 404},
         {"/forecast/img/../../etc/passwd", 404},
         {"/nothing", 404},
@@ -251,13 +251,29 @@ TEST(ForecastServiceHttp, DemoDataServesTokyoAndHokkaido)
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
     ASSERT_TRUE(service.Start(error)) << error.toStdString();
-    for (const char *city : {"130010", "016010", "011000"}) {
+    EXPECT_TRUE(std::static_pointer_cast<OfflineSource>(source)->Warnings().isEmpty());
+    // The demo shows the warnings too: today's first lines.
+    const struct {
+        const char *city;
+        const char *lines;
+    } demo[] = {
+        {"130010", "【注意報】乾燥\n降水確率 12-18時 10% 18-24時 20%\n東京 今日"},
+        {"130040", "降水確率 12-18時 10% 18-24時 20%\n父島 今日"},
+        {"016010", "【注意報】大雪、風雪\n降水確率"},
+        {"016030", "【警報】暴風雪、大雪\n降水確率"},
+        {"011000", "【注意報】大雪\n降水確率"},
+    };
+    for (const auto &d : demo) {
         for (const char *day : {"today", "tomorrow", "dayaftertomorrow"}) {
-            const Answer a = get(service.Port(), forecastPath(city, day));
-            ASSERT_EQ(a.status, 200) << city << " " << day << ": " << a.body.toStdString();
+            const Answer a = get(service.Port(), forecastPath(d.city, day));
+            ASSERT_EQ(a.status, 200) << d.city << " " << day << ": " << a.body.toStdString();
             const auto parsed = servicetest::parseWeather(a.body);
-            ASSERT_TRUE(parsed.weather) << city << " " << day;
+            ASSERT_TRUE(parsed.weather) << d.city << " " << day;
             EXPECT_FALSE(parsed.weather->Telop().isEmpty());
+            if (day == std::string("today")) {
+                EXPECT_TRUE(parsed.weather->Description().startsWith(QString::fromUtf8(d.lines)))
+                    << parsed.weather->Description().toStdString();
+            }
         }
     }
     const auto areas = servicetest::parseAreas(get(service.Port(), "/forecast/rss/forecastmap.xml").body);
@@ -374,7 +390,15 @@ TEST(ForecastServiceLive, CachesUntilTheNextIssueAndRevalidates)
             servicetest::fixture(QStringLiteral("forecast/130000_2026-01-05T1700.json")));
     jma.put("forecast/data/overview_forecast/130000.json",
             servicetest::fixture(QStringLiteral("overview_forecast/130000_2021-02-24T1633.json")));
+    jma.put("warning/data/r8/130000.json",
+            servicetest::fixture(QStringLiteral("warning-r8/130000_20260813T1948.json")));
     LiveService live(jma.base(), jst("2026-01-05T18:00:00+09:00"));
+    // Warning files are asked for more often, on their own schedule.
+    auto forecastRequests = [&jma] {
+        auto requests = jma.requests();
+        std::erase_if(requests, [](const std::string &path) { return path.rfind("/bosai/warning/", 0) == 0; });
+        return requests;
+    };
 
     const Answer first = get(live.port(), forecastPath("130010", "tomorrow"));
     ASSERT_EQ(first.status, 200) << first.body.toStdString();
@@ -384,7 +408,7 @@ TEST(ForecastServiceLive, CachesUntilTheNextIssueAndRevalidates)
     EXPECT_EQ(parsed.weather->Temperature()->MinCelsius(), QStringLiteral("2"));
     // area.json, the forecast, the overview (of another day: the document goes without its text).
     EXPECT_FALSE(parsed.weather->Description().contains(QStringLiteral("冬型")));
-    const auto afterFirst = jma.requests();
+    const auto afterFirst = forecastRequests();
     EXPECT_EQ(afterFirst.size(), 3u);
     EXPECT_NE(std::find(afterFirst.begin(), afterFirst.end(), "/bosai/forecast/data/overview_forecast/130000.json"),
               afterFirst.end());
@@ -392,13 +416,13 @@ TEST(ForecastServiceLive, CachesUntilTheNextIssueAndRevalidates)
     // Within the same issue: nothing fetched again.
     live.advance(3600);
     ASSERT_EQ(get(live.port(), forecastPath("130010", "today")).status, 200);
-    EXPECT_EQ(jma.requests().size(), afterFirst.size());
+    EXPECT_EQ(forecastRequests().size(), afterFirst.size());
 
     // After 05:00 the next day: conditional requests, answered 304; "today" is now the 6th.
     live.clock->store(jst("2026-01-06T07:00:00+09:00").toSecsSinceEpoch());
     const Answer next = get(live.port(), forecastPath("130010", "today"));
     ASSERT_EQ(next.status, 200);
-    EXPECT_GT(jma.requests().size(), afterFirst.size());
+    EXPECT_GT(forecastRequests().size(), afterFirst.size());
     EXPECT_FALSE(jma.lastConditional().empty());
     const auto nextDay = servicetest::parseWeather(next.body);
     ASSERT_TRUE(nextDay.weather);
@@ -484,4 +508,110 @@ TEST(ForecastServiceLive, BadUpstreamDataGivesAnHttpError)
     bad.upstream = QStringLiteral("ftp://example.org/bosai");
     EXPECT_FALSE(LiveSource::Create(bad, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+namespace {
+
+size_t countOf(const std::vector<std::string> &requests, const std::string &path)
+{
+    return size_t(std::count(requests.begin(), requests.end(), path));
+}
+
+} // namespace
+
+// Warnings come from JMA's current (r8) endpoint, cached, revalidated with conditional requests after a
+// few minutes, and kept while JMA cannot be reached.
+TEST(ForecastServiceLive, WarningsComeFromTheCurrentEndpointAndTheLastGoodCopyIsKept)
+{
+    REQUIRE_FIXTURES();
+    FakeJma jma;
+    jma.put("common/const/area.json", servicetest::fixture(QStringLiteral("area.json")));
+    jma.put("forecast/data/forecast/120000.json", servicetest::forecastMovedTo(QStringLiteral("120000")));
+    jma.put("warning/data/r8/120000.json",
+            servicetest::fixture(QStringLiteral("warning-r8/120000_20260813T2120.json")));
+    LiveService live(jma.base(), jst("2026-01-05T18:00:00+09:00"));
+    const std::string r8 = "/bosai/warning/data/r8/120000.json";
+    const QString chibaLines = QStringLiteral("【特別警報】大雨\n【危険警報】土砂災害\n【注意報】雷\n");
+    auto description = [&](const char *city, const char *day) {
+        const Answer a = get(live.port(), forecastPath(city, day));
+        EXPECT_EQ(a.status, 200) << a.body.toStdString();
+        const auto parsed = servicetest::parseWeather(a.body);
+        return parsed.weather ? parsed.weather->Description() : QString();
+    };
+
+    EXPECT_TRUE(
+        description("120010", "today").startsWith(chibaLines + QStringLiteral("降水確率 18-24時 10%\n千葉 今日")));
+    EXPECT_EQ(countOf(jma.requests(), r8), 1u);
+    for (const std::string &path : jma.requests())
+        EXPECT_EQ(path.find("/warning/data/warning/"), std::string::npos) << "the old endpoint is no longer updated";
+
+    // Other cities and days of the office: the same file, not fetched again.
+    EXPECT_TRUE(description("120020", "tomorrow").startsWith(QStringLiteral("【危険警報】大雨、土砂災害\n")));
+    EXPECT_EQ(countOf(jma.requests(), r8), 1u);
+
+    // After the refresh time: asked again, conditionally; the 304 keeps the same lines.
+    live.advance(11 * 60);
+    EXPECT_TRUE(description("120010", "today").startsWith(chibaLines));
+    EXPECT_EQ(countOf(jma.requests(), r8), 2u);
+    EXPECT_FALSE(jma.lastConditional().empty());
+
+    // JMA fails: the last good copy, and no new attempt until the back-off has passed.
+    jma.setStatus(503);
+    live.advance(11 * 60);
+    EXPECT_TRUE(description("120010", "today").startsWith(chibaLines));
+    EXPECT_EQ(countOf(jma.requests(), r8), 3u);
+    live.advance(10);
+    EXPECT_TRUE(description("120010", "tomorrow").startsWith(chibaLines));
+    EXPECT_EQ(countOf(jma.requests(), r8), 3u);
+}
+
+// No warning file, or one that cannot be read, while the forecast is fine: the forecast as ever, with
+// the note where the warnings would be. 十勝's warnings are asked for under its own office.
+TEST(ForecastServiceLive, AWarningFileThatCannotBeHadLeavesTheNote)
+{
+    REQUIRE_FIXTURES();
+    struct Case {
+        const char *what;
+        const char *body; ///< null: not there (404)
+    };
+    const Case cases[] = {
+        {"missing", nullptr},
+        {"cut short", R"([{"reportDatetime":"2026-08-13T19:48:00+09:00","warning":{"class20Items":[{"areaC)"},
+        {"not JSON", "<html><body>503 Service Unavailable</body></html>"},
+        {"wrong shape", R"({"warningnames":{"03":"大雨警報"}})"},
+    };
+    const QByteArray tokyo = servicetest::fixture(QStringLiteral("forecast/130000_2026-01-05T1700.json"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeJma jma;
+        jma.put("common/const/area.json", servicetest::fixture(QStringLiteral("area.json")));
+        jma.put("forecast/data/forecast/130000.json", tokyo);
+        jma.put("forecast/data/forecast/014100.json",
+                servicetest::fixture(QStringLiteral("forecast/014100_2026-08-12T1700.json")));
+        if (c.body) {
+            jma.put("warning/data/r8/130000.json", c.body);
+            jma.put("warning/data/r8/014030.json", c.body);
+        }
+        LiveService live(jma.base(), jst("2026-01-05T18:00:00+09:00"));
+        const Answer a = get(live.port(), forecastPath("130010", "tomorrow"));
+        ASSERT_EQ(a.status, 200) << a.body.toStdString();
+        const auto parsed = servicetest::parseWeather(a.body);
+        ASSERT_TRUE(parsed.weather);
+        EXPECT_EQ(parsed.weather->Telop(), QStringLiteral("晴時々曇"));
+        EXPECT_EQ(parsed.weather->Temperature()->MinCelsius(), QStringLiteral("2"));
+        EXPECT_FALSE(servicetest::documentExtras(a.body).warningsKnown);
+        servicetest::expectWarningLines(parsed, tokyo, QStringLiteral("130010"), "明日");
+        EXPECT_EQ(countOf(jma.requests(), "/bosai/warning/data/r8/130000.json"), 1u);
+
+        // 十勝 is in 014100.json, of another day.
+        live.clock->store(jst("2026-08-12T18:00:00+09:00").toSecsSinceEpoch());
+        const Answer tokachi = get(live.port(), forecastPath("014030", "today"));
+        ASSERT_EQ(tokachi.status, 200) << tokachi.body.toStdString();
+        const auto parsedTokachi = servicetest::parseWeather(tokachi.body);
+        ASSERT_TRUE(parsedTokachi.weather);
+        EXPECT_TRUE(
+            parsedTokachi.weather->Description().startsWith(QStringLiteral("警報・注意報を取得できませんでした\n")));
+        EXPECT_EQ(countOf(jma.requests(), "/bosai/warning/data/r8/014030.json"), 1u);
+        EXPECT_EQ(countOf(jma.requests(), "/bosai/warning/data/r8/014100.json"), 0u);
+    }
 }

@@ -1,0 +1,87 @@
+#include "Warnings.h"
+
+#include "JmaData.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+namespace forecastd {
+
+namespace {
+
+bool isInForce(const WarningEntry &e)
+{
+    return !e.code.isEmpty() && e.status != QStringLiteral("解除") &&
+           e.status != QStringLiteral("発表警報・注意報はなし");
+}
+
+/// A change (発表, 警報から注意報, ...) tells more than 継続: it wins once met.
+void mergeStatus(QString &kept, const QString &status)
+{
+    if (kept == QStringLiteral("継続") && status != QStringLiteral("継続"))
+        kept = status;
+}
+
+} // namespace
+
+std::optional<CityWarnings> CityWarnings::Gather(const WarningReport &report, const AreaTree &areas,
+                                                 const QString &class10, QString &error)
+{
+    CityWarnings out;
+    out.reportTime = report.reportTime;
+    bool covered = false;
+    const QStringList codes = QStringList{class10} + areas.Class20sOf(class10);
+    for (const QString &area : codes) {
+        const auto it = report.areas.constFind(area);
+        if (it == report.areas.constEnd())
+            continue;
+        covered = true;
+        for (const WarningEntry &e : *it) {
+            if (!isInForce(e))
+                continue;
+            const auto known = std::find_if(out.inForce.begin(), out.inForce.end(),
+                                            [&](const WarningInForce &w) { return w.kind.code == e.code; });
+            if (known != out.inForce.end())
+                mergeStatus(known->status, e.status);
+            else
+                out.inForce.push_back({WarningCodes::Lookup(e.code), e.status});
+        }
+    }
+    if (!covered) {
+        error = QStringLiteral("the warning file of %1 has no entry for area %2").arg(report.publishingOffice, class10);
+        return std::nullopt;
+    }
+    std::stable_sort(out.inForce.begin(), out.inForce.end(), [](const WarningInForce &a, const WarningInForce &b) {
+        if (a.kind.warningClass != b.kind.warningClass)
+            return a.kind.warningClass < b.kind.warningClass;
+        return a.kind.code < b.kind.code;
+    });
+    return out;
+}
+
+QStringList CityWarnings::Lines() const
+{
+    QStringList lines;
+    QSet<QString> named;
+    for (WarningClass c :
+         {WarningClass::Emergency, WarningClass::Danger, WarningClass::Warning, WarningClass::Advisory}) {
+        QStringList phenomena;
+        for (const WarningInForce &w : inForce) {
+            if (w.kind.warningClass != c || named.contains(w.kind.phenomenon))
+                continue;
+            named.insert(w.kind.phenomenon);
+            phenomena.append(w.kind.phenomenon);
+        }
+        if (!phenomena.isEmpty())
+            lines.append(QStringLiteral("【%1】%2").arg(WarningCodes::ClassName(c), phenomena.join(u'、')));
+    }
+    return lines;
+}
+
+QString warningsUnavailableNote()
+{
+    return QStringLiteral("警報・注意報を取得できませんでした");
+}
+
+} // namespace forecastd
