@@ -46,8 +46,11 @@ void waitForStop(const sigset_t &stopSignals, const ForecastService &service, st
     }
     for (;;) {
         const auto left = idleLimit - service.IdleTime();
-        if (left <= std::chrono::steady_clock::duration::zero())
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            std::fprintf(stderr, "skycaster-forecastd: idle for %lld s, ending\n",
+                         static_cast<long long>(idleLimit.count()));
             return;
+        }
         // Sleep until the idle limit would be reached; a request meanwhile moves it on.
         const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(left) + std::chrono::milliseconds(1);
         timespec timeout{};
