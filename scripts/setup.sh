@@ -10,6 +10,8 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xdotool x11-utils imagemagick trayer openbox xcompmgr tinyproxy procps tzdata wrk
+  # service units, socket activation, private network namespaces, the Debian package and its checks
+  systemd util-linux iproute2 curl dpkg-dev lintian
   # the program at run time
   fonts-ipafont-gothic xdg-utils
 )

@@ -34,6 +34,8 @@ for size in 16 22 32 48; do
 done
 unit="$P/lib/systemd/user/skycaster-forecastd.service"
 check "unit starts the installed service" grep -q "^ExecStart=$P/bin/skycaster-forecastd " "$unit"
+check "socket unit installed and enabled for every user" \
+  test "$(readlink -f "$P/lib/systemd/user/sockets.target.wants/skycaster-forecastd.socket")" = "$P/lib/systemd/user/skycaster-forecastd.socket"
 check "installed service answers --help" "$P/bin/skycaster-forecastd" --help
 for f in "$program/skycaster" "$program"/libro*.so.1 "$P/bin/skycaster-forecastd"; do
   check "$(basename "$f"): every library found" test -z "$(ldd "$f" | grep 'not found')"
