@@ -11,7 +11,7 @@
 class cBundledService {
 public:
     enum class Outcome {
-        OtherService,    ///< the settings name another service: never start one for the user
+        OtherService,     ///< the settings name another service: never start one for the user
         AlreadyAnswering, ///< something (systemd's socket, another program) answers at the default address
         NotShipped,       ///< no service program in the installation
         Started,          ///< the shipped service now answers at the default address

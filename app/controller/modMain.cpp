@@ -101,9 +101,9 @@ int Main(int argc, char **argv)
     platform::cServiceProcess serviceProcess;
     cBundledService bundledService(serviceProcess,
                                    platform::cServiceProcess::Candidates(QCoreApplication::applicationDirPath()));
-    reportBundledService(bundledService, bundledService.StartIfNeeded(AppSettings().WeatherServiceURL(),
-                                                                      cWeatherIni::DefaultText(
-                                                                          cWeatherIni::Setting::WeatherServiceURL)));
+    reportBundledService(bundledService, bundledService.StartIfNeeded(
+                                             AppSettings().WeatherServiceURL(),
+                                             cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
     if (!AppSettings().CityID().isEmpty() || ShowSettings())
         runMainForm();
     SetAppSettings(nullptr);

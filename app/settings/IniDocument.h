@@ -94,7 +94,7 @@ IniDocument load(const QString &path, LoadStatus *status = nullptr);
 
 /// Who may read the file after a save.
 enum class FileAccess {
-    KeepMode,  ///< an existing file keeps its mode; a new one is for its owner only
+    KeepMode, ///< an existing file keeps its mode; a new one is for its owner only
     OwnerOnly ///< readable and writable by its owner only, whatever mode the file had
 };
 

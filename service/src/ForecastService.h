@@ -29,7 +29,7 @@ public:
     struct Options {
         QString bind = QStringLiteral("127.0.0.1"); ///< listen address (loopback by default)
         int port = 8931;                            ///< 0 picks a free port
-        QString publicUrl; ///< absolute base URL for links to itself; empty = from the request's Host
+        QString publicUrl;     ///< absolute base URL for links to itself; empty = from the request's Host
         int listenSocket = -1; ///< a socket already listening (socket activation); bind and port unused then
     };
 

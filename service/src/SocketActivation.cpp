@@ -49,8 +49,8 @@ int TakeActivationSocket(QString &error)
     for (int fd = kFirstPassedSocket; fd < kFirstPassedSocket + count; ++fd)
         fcntl(fd, F_SETFD, FD_CLOEXEC);
     if (!isListeningStreamSocket(kFirstPassedSocket)) {
-        error = QStringLiteral("the socket passed in (descriptor %1) is no listening TCP socket")
-                    .arg(kFirstPassedSocket);
+        error =
+            QStringLiteral("the socket passed in (descriptor %1) is no listening TCP socket").arg(kFirstPassedSocket);
         return -1;
     }
     return kFirstPassedSocket;

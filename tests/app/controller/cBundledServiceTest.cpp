@@ -1,9 +1,9 @@
 // The program runs the forecast service it ships with only for the default local address and only when
 // nothing answers there; it stops it again. Real processes and real sockets on 127.0.0.1: the "default"
 // address is a free port here, so the test never depends on 8931 being free.
+#include "cBundledService.h"
 #include "TestHttpServer.h"
 #include "TestPaths.h"
-#include "cBundledService.h"
 #include "cServiceProcess.h"
 
 #include <QDir>
@@ -49,7 +49,10 @@ TEST(BundledServiceTest, StartsOnlyForTheDefaultAddressWhenNothingAnswers)
         {"something answers at the default address", false, true, {kService}, Outcome::AlreadyAnswering},
         {"no service in the installation", false, false, {empty.filePath("skycaster-forecastd")}, Outcome::NotShipped},
         {"a service program that ends at once", false, false, {QStringLiteral("/bin/false")}, Outcome::DidNotStart},
-        {"shipped service found after a missing one", false, false, {empty.filePath("none"), kService},
+        {"shipped service found after a missing one",
+         false,
+         false,
+         {empty.filePath("none"), kService},
          Outcome::Started},
     };
     for (const Case &c : cases) {

@@ -29,8 +29,8 @@ protected:
         ASSERT_TRUE(m_root.isValid());
         ASSERT_NE(server.port(), 0);
         testsupport::writeFile(shippedList(), shipped);
-        testsupport::writeFile(programFolder() + "/skycaster.ini",
-                               "[General]\r\nCityID=130010\r\nForecastmapURL=" + server.url(kAreaPath).toUtf8() + "\r\n");
+        testsupport::writeFile(programFolder() + "/skycaster.ini", "[General]\r\nCityID=130010\r\nForecastmapURL=" +
+                                                                       server.url(kAreaPath).toUtf8() + "\r\n");
         setWritable(false);
         inet.setRequestTimeout(5000);
     }

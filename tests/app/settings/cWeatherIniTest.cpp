@@ -148,8 +148,8 @@ TEST_F(WeatherIniTest, AFileHoldingAProxyPasswordEndsUpOwnerOnlyWhateverModeItHa
          [](cWeatherIni &s) { s.setPosX(120); }, 0600},
         {"shadow settings written to a group-readable file that holds one", withPassword, 0640,
          [](cWeatherIni &s) { s.SaveShadowSetting(); }, 0600},
-        {"password removed: the mode is left alone", withPassword, 0644,
-         [](cWeatherIni &s) { s.setProxyPassword(""); }, 0644},
+        {"password removed: the mode is left alone", withPassword, 0644, [](cWeatherIni &s) { s.setProxyPassword(""); },
+         0644},
         {"no password: the mode is left alone", withoutPassword, 0644, [](cWeatherIni &s) { s.setPosX(120); }, 0644},
     };
     for (const Case &c : cases) {
