@@ -21,20 +21,33 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# A free display number: the first without a lock file that we can claim.
-for n in $(seq 90 190); do
-  if mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null; then
-    if [ ! -e "/tmp/.X$n-lock" ]; then lockdir="/tmp/.skycaster-xvfb-$n"; break; fi
-    rmdir "/tmp/.skycaster-xvfb-$n"
-  fi
-done
-[ -n "${lockdir:-}" ] || { echo "xvfb-run.sh: no free display" >&2; exit 1; }
-export DISPLAY=":$n"
+# start_xvfb N: Xvfb on display N, up and answering; fails when it ends first (the display was taken
+# after all, e.g. by a server that does not use our lock folders).
+start_xvfb() {
+  Xvfb ":$1" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    kill -0 "$xvfb_pid" 2>/dev/null || return 1
+    DISPLAY=":$1" xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
-Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "xvfb-run.sh: Xvfb did not start on $DISPLAY" >&2; exit 1; }
+# A free display number: the first without a lock file that we can claim and start Xvfb on.
+for n in $(seq 90 190); do
+  mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null || continue
+  if [ ! -e "/tmp/.X$n-lock" ] && start_xvfb "$n"; then
+    lockdir="/tmp/.skycaster-xvfb-$n"
+    pids+=("$xvfb_pid")
+    break
+  fi
+  [ -n "${xvfb_pid:-}" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
+  xvfb_pid=""
+  rmdir "/tmp/.skycaster-xvfb-$n"
+done
+[ -n "${lockdir:-}" ] || { echo "xvfb-run.sh: no display could be started" >&2; exit 1; }
+export DISPLAY=":$n"
 
 if [ "$want_wm" = 1 ] && command -v openbox >/dev/null; then
   openbox --sm-disable >/dev/null 2>&1 &
