@@ -9,6 +9,14 @@ install(CODE "
                   OUTPUT_FILE \"${CMAKE_BINARY_DIR}/package/changelog.gz\" COMMAND_ERROR_IS_FATAL ANY)
   file(INSTALL \"${CMAKE_BINARY_DIR}/package/changelog.gz\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${_doc}\")
 ")
+# Manual pages of the two commands on the PATH, compressed the same way.
+foreach(page skycaster.1 skycaster-forecastd.1)
+  install(CODE "
+    execute_process(COMMAND gzip -9 -n -c \"${PROJECT_SOURCE_DIR}/res/man/${page}\"
+                    OUTPUT_FILE \"${CMAKE_BINARY_DIR}/package/${page}.gz\" COMMAND_ERROR_IS_FATAL ANY)
+    file(INSTALL \"${CMAKE_BINARY_DIR}/package/${page}.gz\" DESTINATION \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1\")
+  ")
+endforeach()
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 
 set(CPACK_GENERATOR DEB)

@@ -38,7 +38,8 @@ for f in usr/bin/skycaster usr/bin/skycaster-forecastd usr/lib/skycaster/skycast
          usr/lib/systemd/user/skycaster-forecastd.socket usr/lib/systemd/user/skycaster-forecastd.service \
          usr/lib/systemd/user/sockets.target.wants/skycaster-forecastd.socket \
          usr/share/skycaster/forecastd-demo-data/area.json usr/share/doc/skycaster/copyright \
-         usr/share/doc/skycaster/changelog.gz; do
+         usr/share/doc/skycaster/changelog.gz usr/share/man/man1/skycaster.1.gz \
+         usr/share/man/man1/skycaster-forecastd.1.gz; do
   check "package holds /$f" has "$f"
 done
 check "menu entry starts /usr/bin/skycaster" grep -qx 'Exec=/usr/bin/skycaster' "$X/usr/share/applications/skycaster.desktop"
