@@ -21,7 +21,8 @@ verify() {
   systemd-analyze --user verify "$socket_unit" "$service_unit" >"$WORK/verify.log" 2>&1
   local rc=$?
   sed 's/^/  verify: /' "$WORK/verify.log"
-  [ "$rc" -eq 0 ] && ! grep -qiE 'warn|error|fail|unknown|invalid' "$WORK/verify.log"
+  # Complaints about our units name them; lines about the host's own units are not ours to judge.
+  [ "$rc" -eq 0 ] && ! grep -i 'skycaster-forecastd' "$WORK/verify.log" | grep -qiE 'warn|error|fail|unknown|invalid|not '
 }
 check "systemd-analyze verify accepts both units" verify
 
