@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Runs a built Skycaster against the forecast service in offline demo mode (Tokyo, city 130010).
+# Runs a built Skycaster against the forecast service (Tokyo, city 130010).
 #   scripts/demo.sh BUILD
-# With a display: the service starts on 127.0.0.1:8931 (another free port when that one is taken) and
+# With a display: the service starts on 127.0.0.1:8931 (another free port when that one is taken) on live
+# JMA data when JMA answers within a few seconds, on the bundled demo data otherwise (it says which), and
 # the program runs in the foreground from BUILD/demo-program until it is quit from its menu; then the
-# service is stopped. The settings there are kept between runs.
+# service is stopped. The settings there are kept between runs. SKYCASTER_UPSTREAM names another source of
+# JMA-format data (default https://www.jma.go.jp/bosai).
 # Without a display: everything runs on a private Xvfb display with a tray host; once the first
 # forecast is in, the widget and the details pop-up are photographed into BUILD/demo-screenshots.
 set -euo pipefail
@@ -81,11 +83,23 @@ for d in Res Styles forecastmap help; do [ -d "$bin/$d" ] && cp -rf "$bin/$d" "$
 [ -f "$bin/Skycaster.html" ] && cp -f "$bin/Skycaster.html" "$program/"
 
 log="$build/demo-forecastd.log"
+upstream="${SKYCASTER_UPSTREAM:-https://www.jma.go.jp/bosai}"
+# A quick look upstream: the list of forecast areas is small and always there.
+jma_reachable() {
+  [ "$(curl -s -o /dev/null --max-time 4 -w '%{http_code}' "$upstream/common/const/area.json" 2>/dev/null)" = 200 ]
+}
+if jma_reachable; then
+  service_args=(--upstream "$upstream")
+  source_text="live data from $upstream"
+else
+  service_args=(--offline "$data")
+  source_text="demo data ($upstream cannot be reached), $data"
+fi
 service_pid=""
 stop_service() { [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null && wait "$service_pid" 2>/dev/null; true; }
 trap stop_service EXIT INT TERM
 start_service() { # start_service PORT -> sets url, or fails when the service does not listen
-  "$bin/skycaster-forecastd" --offline "$data" --port "$1" >"$log" 2>&1 &
+  "$bin/skycaster-forecastd" "${service_args[@]}" --port "$1" >"$log" 2>&1 &
   service_pid=$!
   for _ in $(seq 1 50); do
     url="$(grep -o 'http://[0-9.]*:[0-9]*' "$log" | head -n1)"
@@ -98,7 +112,7 @@ start_service() { # start_service PORT -> sets url, or fails when the service do
   return 1
 }
 start_service 8931 || start_service 0 || { cat "$log" >&2; echo "demo: the service did not start" >&2; exit 1; }
-echo "demo: forecast service (offline demo data) at $url, log $log"
+echo "demo: forecast service at $url on $source_text; log $log"
 
 # The settings: the city is chosen so the forecast shows at once; the service URLs follow the port.
 ini="$program/skycaster.ini"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, starts the forecast service with its demo
-# data and then Skycaster. Without a display it runs on Xvfb with a tray host,
-# waits for the first forecast and saves screenshots.
+# Installs what is needed, builds, starts the forecast service and then Skycaster.
+# With a display the service runs on live JMA data when JMA can be reached (a
+# check of a few seconds), on its demo data otherwise, and says which. Without a
+# display it runs on Xvfb with a tray host on the demo data, waits for the first
+# forecast and saves screenshots.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"

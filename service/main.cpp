@@ -5,11 +5,13 @@
 #include "JstTime.h"
 #include "LiveSource.h"
 #include "OfflineSource.h"
+#include "SocketActivation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -32,6 +34,31 @@ int writeIcons(const QString &folder)
         }
     }
     return 0;
+}
+
+/// Returns on SIGINT/SIGTERM, or once the service has been idle for `idleLimit` (zero: never).
+void waitForStop(const sigset_t &stopSignals, const ForecastService &service, std::chrono::seconds idleLimit)
+{
+    if (idleLimit.count() == 0) {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        return;
+    }
+    for (;;) {
+        const auto left = idleLimit - service.IdleTime();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            std::fprintf(stderr, "skycaster-forecastd: idle for %lld s, ending\n",
+                         static_cast<long long>(idleLimit.count()));
+            return;
+        }
+        // Sleep until the idle limit would be reached; a request meanwhile moves it on.
+        const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(left) + std::chrono::milliseconds(1);
+        timespec timeout{};
+        timeout.tv_sec = static_cast<time_t>(wait.count() / 1000000000);
+        timeout.tv_nsec = static_cast<long>(wait.count() % 1000000000);
+        if (sigtimedwait(&stopSignals, nullptr, &timeout) > 0)
+            return;
+    }
 }
 
 } // namespace
@@ -80,7 +107,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption accessLog(QStringLiteral("access-log"),
                                        QStringLiteral("Append one line per request (method, target, status) to FILE."),
                                        QStringLiteral("FILE"));
-    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons, accessLog});
+    const QCommandLineOption exitIdle(QStringLiteral("exit-idle"),
+                                      QStringLiteral("Exit after SECONDS without a request (for socket activation, "
+                                                     "which starts the service again on the next one); 0 = never."),
+                                      QStringLiteral("SECONDS"), QStringLiteral("0"));
+    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons, accessLog, exitIdle});
     parser.process(app);
 
     if (parser.isSet(icons))
@@ -93,6 +124,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bad --port: %s\n", qPrintable(parser.value(port)));
         return 2;
     }
+    bool idleOk = false;
+    const int idleSeconds = parser.value(exitIdle).toInt(&idleOk);
+    if (!idleOk || idleSeconds < 0) {
+        std::fprintf(stderr, "bad --exit-idle: %s\n", qPrintable(parser.value(exitIdle)));
+        return 2;
+    }
     options.bind = parser.value(bind);
     options.publicUrl = parser.value(publicUrl);
     if (!options.publicUrl.isEmpty() && !options.publicUrl.startsWith(QLatin1String("http://")) &&
@@ -102,6 +139,13 @@ int main(int argc, char *argv[])
     }
 
     QString error;
+    // Started by systemd for a connection to its socket unit: serve on the socket it passed.
+    options.listenSocket = TakeActivationSocket(error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+
     std::shared_ptr<ForecastSource> source;
     if (parser.isSet(offline)) {
         QDateTime asOfTime;
@@ -143,13 +187,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    std::fprintf(stderr, "skycaster-forecastd listening on http://%s:%d (%s)\n", qPrintable(options.bind),
-                 service.Port(),
+    std::fprintf(stderr, "skycaster-forecastd listening on http://%s:%d%s (%s)\n", qPrintable(options.bind),
+                 service.Port(), options.listenSocket >= 0 ? " (passed-in socket)" : "",
                  parser.isSet(offline) ? qPrintable(QStringLiteral("offline: ") + parser.value(offline))
                                        : qPrintable(QStringLiteral("live: ") + parser.value(upstream)));
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    waitForStop(stopSignals, service, std::chrono::seconds(idleSeconds));
     service.Stop();
     return 0;
 }

@@ -2,7 +2,9 @@
 
 #include "AppSettings.h"
 #include "PlatformStartup.h"
+#include "cBundledService.h"
 #include "cInitComn.h"
+#include "cServiceProcess.h"
 #include "cWeatherIni.h"
 #include "frmMain.h"
 #include "frmSetting.h"
@@ -16,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <cstdio>
 #include <memory>
 
 namespace modMain {
@@ -53,6 +56,14 @@ void substituteJapaneseFonts()
                                 QStringLiteral("TakaoGothic")});
 }
 
+void reportBundledService(const cBundledService &service, cBundledService::Outcome outcome)
+{
+    if (outcome == cBundledService::Outcome::Started)
+        std::fprintf(stderr, "skycaster: started the forecast service %s\n", qPrintable(service.StartedProgram()));
+    else if (outcome == cBundledService::Outcome::DidNotStart)
+        std::fprintf(stderr, "skycaster: the forecast service shipped with the program did not start\n");
+}
+
 void runMainForm()
 {
     frmMain form;
@@ -86,6 +97,13 @@ int Main(int argc, char **argv)
     cInitComn().InitControls(cInitComn::ICC_BAR_CLASSES);
 
     SetAppSettings(std::make_unique<cWeatherIni>());
+    // Where no service manager runs the forecast service, the program runs the one it ships with.
+    platform::cServiceProcess serviceProcess;
+    cBundledService bundledService(serviceProcess,
+                                   platform::cServiceProcess::Candidates(QCoreApplication::applicationDirPath()));
+    reportBundledService(bundledService, bundledService.StartIfNeeded(
+                                             AppSettings().WeatherServiceURL(),
+                                             cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
     if (!AppSettings().CityID().isEmpty() || ShowSettings())
         runMainForm();
     SetAppSettings(nullptr);

@@ -400,7 +400,7 @@ IniDocument load(const QString &path, LoadStatus *status)
     return IniDocument::fromBytes(bytes);
 }
 
-bool save(const QString &path, const IniDocument &doc, QString *error)
+bool save(const QString &path, const IniDocument &doc, QString *error, FileAccess access)
 {
     const bool existed = QFileInfo::exists(path);
     QSaveFile file(path);
@@ -411,8 +411,8 @@ bool save(const QString &path, const IniDocument &doc, QString *error)
             *error = file.errorString();
         return false;
     }
-    // The file holds the proxy password: a new one is for its owner only.
-    if (!existed)
+    // Set on the new file before it replaces the old one, so a secret is never readable by others.
+    if (!existed || access == FileAccess::OwnerOnly)
         file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray bytes = doc.toBytes();
     if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError || !file.commit()) {

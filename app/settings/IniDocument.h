@@ -92,8 +92,15 @@ enum class LoadStatus {
 /// Reads and parses a file; a missing or unreadable file gives an empty document.
 IniDocument load(const QString &path, LoadStatus *status = nullptr);
 
-/// Replaces the file atomically (temporary file beside it, then rename); a new file is readable
-/// by its owner only. On failure the old file is left as it was and `error` says why.
-bool save(const QString &path, const IniDocument &doc, QString *error = nullptr);
+/// Who may read the file after a save.
+enum class FileAccess {
+    KeepMode, ///< an existing file keeps its mode; a new one is for its owner only
+    OwnerOnly ///< readable and writable by its owner only, whatever mode the file had
+};
+
+/// Replaces the file atomically (temporary file beside it, then rename) with the access given. On
+/// failure the old file is left as it was and `error` says why.
+bool save(const QString &path, const IniDocument &doc, QString *error = nullptr,
+          FileAccess access = FileAccess::KeepMode);
 
 } // namespace ini

@@ -106,7 +106,14 @@ void cIniFile::write(const QString *key, const QString *value)
         m_lastReturnCode = 1;
         return;
     }
-    m_lastReturnCode = ini::save(m_path, doc) ? 1 : 0;
+    m_lastReturnCode = saveDocument(doc) ? 1 : 0;
+}
+
+bool cIniFile::saveDocument(const ini::IniDocument &doc) const
+{
+    const bool holdsSecret =
+        !m_secretKey.isEmpty() && !doc.value(m_secretSection, m_secretKey).value_or(QString()).isEmpty();
+    return ini::save(m_path, doc, nullptr, holdsSecret ? ini::FileAccess::OwnerOnly : ini::FileAccess::KeepMode);
 }
 
 QString cIniFile::INISection() const
@@ -132,7 +139,7 @@ void cIniFile::setINISection(const QString &sSection)
     ini::IniDocument doc = ini::load(m_path, &status);
     if (status == ini::LoadStatus::Unreadable || !doc.replaceSection(m_section, pairs))
         return;
-    m_lastReturnCode = ini::save(m_path, doc) ? 1 : 0;
+    m_lastReturnCode = saveDocument(doc) ? 1 : 0;
 }
 
 QString cIniFile::Sections() const

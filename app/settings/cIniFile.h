@@ -4,6 +4,9 @@
 #include <QStringList>
 
 class IFormWindow;
+namespace ini {
+class IniDocument;
+}
 
 /// Reads and writes one value at a time in an INI file (text in CP932), aimed by Path, Section
 /// and KEY; also deletes keys and sections, lists names and keeps a window's placement.
@@ -30,6 +33,13 @@ public:
     QString Section() const { return m_section; }
     /// Aims the object at another section.
     void setSection(const QString &sSection) { m_section = sSection; }
+    /// Names a key that holds a secret: while it has a value, every write leaves the file readable and
+    /// writable by its owner only, whatever mode it had.
+    void setSecretKey(const QString &sSection, const QString &sKey)
+    {
+        m_secretSection = sSection;
+        m_secretKey = sKey;
+    }
 
     /// The value of KEY in Section (at most 254 code-page bytes), or Default when absent.
     QString Value() const;
@@ -63,10 +73,13 @@ public:
 
 private:
     void write(const QString *key, const QString *value);
+    bool saveDocument(const ini::IniDocument &doc) const;
 
     QString m_path;
     QString m_key;
     QString m_section;
     QString m_default;
+    QString m_secretSection;
+    QString m_secretKey;
     int m_lastReturnCode = 0;
 };

@@ -14,6 +14,9 @@
 
 namespace {
 
+// The area list, relative to the program folder (or to the settings file's folder when it follows that).
+constexpr char kAreaListFile[] = "forecastmap/forecastmap.xml";
+
 // The forecast service the program talks to unless the settings file names another.
 constexpr char kServiceHost[] = "http://127.0.0.1:8931";
 
@@ -103,8 +106,15 @@ int clampInt16(int v)
 } // namespace
 
 cWeatherIni::cWeatherIni()
-    : cWeatherIni(DefaultSettingsPath())
+    : cWeatherIni(DefaultSettingsPath(), programDir())
 {
+}
+
+cWeatherIni::cWeatherIni(const QString &settingsPath, const QString &programFolder)
+    : m_path(settingsPath)
+    , m_programFolder(programFolder)
+{
+    readAll();
 }
 
 cWeatherIni::cWeatherIni(const QString &settingsPath)
@@ -160,6 +170,44 @@ QString cWeatherIni::DefaultText(Setting setting)
     return tail;
 }
 
+QString cWeatherIni::shippedAreaListPath() const
+{
+    return QDir::cleanPath(QFileInfo(m_programFolder).absoluteFilePath() + u'/' + QLatin1String(kAreaListFile));
+}
+
+QString cWeatherIni::ownAreaListPath() const
+{
+    if (m_programFolder.isEmpty())
+        return {};
+    const QString settingsFolder = QFileInfo(m_path).absolutePath();
+    if (QDir::cleanPath(settingsFolder) == QDir::cleanPath(QFileInfo(m_programFolder).absoluteFilePath()))
+        return {};
+    return QDir::cleanPath(settingsFolder + u'/' + QLatin1String(kAreaListFile));
+}
+
+QString cWeatherIni::defaultFor(Setting setting) const
+{
+    if (setting == Setting::ForecastmapPath && !m_programFolder.isEmpty()) {
+        const QString own = ownAreaListPath();
+        return own.isEmpty() ? shippedAreaListPath() : own;
+    }
+    return DefaultText(setting);
+}
+
+QString cWeatherIni::ForecastmapPath() const
+{
+    const QString path = text(Setting::ForecastmapPath);
+    const QString own = ownAreaListPath();
+    if (!own.isEmpty() && path == own && !QFileInfo::exists(own)) {
+        QDir().mkpath(QFileInfo(own).absolutePath());
+        // The copy is the user's to replace: owner-writable whatever mode the shipped file has.
+        if (QFile::copy(shippedAreaListPath(), own))
+            QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther);
+    }
+    return path;
+}
+
 QString cWeatherIni::SectionOf(Setting setting)
 {
     return QString::fromLatin1(info(setting).section);
@@ -177,9 +225,14 @@ void cWeatherIni::readAll()
         ini.setPath(m_path);
         ini.setSection(QString::fromLatin1(si.section));
         ini.setKEY(QString::fromLatin1(si.key));
-        const QString fallback = DefaultText(si.id);
+        const QString fallback = defaultFor(si.id);
         ini.setDefault(fallback);
-        const QString stored = ini.Value();
+        QString stored = ini.Value();
+        // A file saved before it moved out of the read-only program folder may name the shipped list,
+        // which can never be updated there: it reads as the user's own copy.
+        if (si.id == Setting::ForecastmapPath && stored != fallback && !ownAreaListPath().isEmpty() &&
+            QDir::cleanPath(stored) == shippedAreaListPath())
+            stored = fallback;
         Value &value = m_values[static_cast<size_t>(si.id)];
         // A value that does not convert (text in a number, out of range, empty) reads as the
         // default: a damaged file never stops the program from starting.
@@ -217,6 +270,9 @@ void cWeatherIni::write(Setting setting)
     ini.setPath(m_path);
     ini.setSection(QString::fromLatin1(si.section));
     ini.setKEY(QString::fromLatin1(si.key));
+    // The proxy password is only Base64-encoded: a file holding one is for its owner only.
+    const SettingInfo &secret = info(Setting::ProxyPassword);
+    ini.setSecretKey(QString::fromLatin1(secret.section), QString::fromLatin1(secret.key));
     ini.setValue(text);
 }
 

@@ -35,8 +35,13 @@ public:
 
     /// Settings beside the executable (see DefaultSettingsPath()).
     cWeatherIni();
-    /// Settings in the given file (tests, or another location chosen by start-up).
+    /// Settings in the given file (tests, or another location chosen by start-up); the area list defaults
+    /// into the program folder.
     explicit cWeatherIni(const QString &settingsPath);
+    /// Settings in the given file of a program installed in `programFolder`. When the file is not in that
+    /// folder (a read-only installation), the area list follows it: its default is "forecastmap/forecastmap.xml"
+    /// beside the settings file, started from a copy of the one shipped in the program folder.
+    cWeatherIni(const QString &settingsPath, const QString &programFolder);
 
     /// Where the settings file lives: the executable's folder, its name + ".ini"; when that folder
     /// (or the file in it) cannot be written, the user's configuration folder + "/Skycaster". The one
@@ -81,8 +86,9 @@ public:
     bool ShowTopMost() const { return flag(Setting::ShowTopMost); }
     /// Stores ShowTopMost.
     void setShowTopMost(bool vData) { assign(Setting::ShowTopMost, vData); }
-    /// Local file that holds the downloaded area list.
-    QString ForecastmapPath() const { return text(Setting::ForecastmapPath); }
+    /// Local file that holds the downloaded area list. When it is the user's own copy beside the settings
+    /// file and not there yet, the shipped list is copied there first.
+    QString ForecastmapPath() const;
     /// Stores ForecastmapPath.
     void setForecastmapPath(const QString &vData) { assign(Setting::ForecastmapPath, vData); }
     /// Style sheet applied to the program's windows (key "Path" in "SkinStyle").
@@ -142,6 +148,12 @@ private:
     using Value = std::variant<QString, int, bool>;
 
     void readAll();
+    /// The default text of a setting for this file (the area list may follow the settings file).
+    QString defaultFor(Setting setting) const;
+    /// The area list beside the settings file, when it follows the file; empty otherwise.
+    QString ownAreaListPath() const;
+    /// The area list shipped in the program folder.
+    QString shippedAreaListPath() const;
     void assign(Setting setting, Value value);
     void write(Setting setting);
     QString text(Setting s) const { return std::get<QString>(m_values[static_cast<size_t>(s)]); }
@@ -149,5 +161,6 @@ private:
     bool flag(Setting s) const { return std::get<bool>(m_values[static_cast<size_t>(s)]); }
 
     QString m_path;
+    QString m_programFolder; ///< set when the area list may follow the settings file
     std::array<Value, static_cast<size_t>(Setting::Count)> m_values;
 };

@@ -14,6 +14,10 @@
 
 #include <chrono>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace forecastd {
 
 namespace {
@@ -45,17 +49,48 @@ QString baseUrl(const httplib::Request &req, const ForecastService::Options &opt
     return QStringLiteral("http://%1:%2").arg(bind).arg(port);
 }
 
+/// httplib's server, able to serve on a socket someone else bound (systemd's socket activation).
+class AdoptingServer : public httplib::Server {
+public:
+    void adopt(int fd)
+    {
+        // Answers are small: send them at once (httplib sets this only on sockets it creates).
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        svr_sock_ = fd;
+    }
+};
+
+/// The port a bound socket listens on, or 0.
+int boundPort(int fd)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return 0;
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<const sockaddr_in &>(address).sin_port);
+    if (address.ss_family == AF_INET6)
+        return ntohs(reinterpret_cast<const sockaddr_in6 &>(address).sin6_port);
+    return 0;
+}
+
 } // namespace
 
 ForecastService::ForecastService(std::shared_ptr<ForecastSource> source, Options options)
     : m_source(std::move(source))
     , m_options(std::move(options))
     , m_icons(std::make_unique<ForecastIcons>())
-    , m_server(std::make_unique<httplib::Server>())
+    , m_server(std::make_unique<AdoptingServer>())
 {
     while (m_options.publicUrl.endsWith(u'/'))
         m_options.publicUrl.chop(1);
     route();
+    m_server->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
+        m_lastRequest = std::chrono::steady_clock::now().time_since_epoch().count();
+        if (m_accessLog)
+            logAccess(req.method, req.target, res.status);
+    });
 }
 
 ForecastService::~ForecastService()
@@ -168,9 +203,6 @@ bool ForecastService::OpenAccessLog(const QString &path, QString &error)
         return false;
     }
     m_accessLog.reset(file);
-    m_server->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
-        logAccess(req.method, req.target, res.status);
-    });
     return true;
 }
 
@@ -180,7 +212,10 @@ bool ForecastService::Start(QString &error)
     // Small answers on kept-alive connections: do not wait for delayed ACKs.
     m_server->set_tcp_nodelay(true);
     m_server->set_keep_alive_max_count(100);
-    if (m_options.port == 0) {
+    if (m_options.listenSocket >= 0) {
+        static_cast<AdoptingServer &>(*m_server).adopt(m_options.listenSocket);
+        m_port = boundPort(m_options.listenSocket);
+    } else if (m_options.port == 0) {
         m_port = m_server->bind_to_any_port(host);
         if (m_port <= 0) {
             error = QStringLiteral("cannot listen on %1").arg(m_options.bind);
@@ -193,11 +228,18 @@ bool ForecastService::Start(QString &error)
         }
         m_port = m_options.port;
     }
+    m_lastRequest = std::chrono::steady_clock::now().time_since_epoch().count();
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
     // listen_after_bind() sets the running flag almost at once; wait so callers can connect.
     for (int i = 0; i < 500 && !m_server->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     return true;
+}
+
+std::chrono::steady_clock::duration ForecastService::IdleTime() const
+{
+    const std::chrono::steady_clock::duration last(m_lastRequest.load());
+    return std::chrono::steady_clock::now().time_since_epoch() - last;
 }
 
 void ForecastService::Stop()

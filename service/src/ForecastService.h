@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QString>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -27,7 +29,8 @@ public:
     struct Options {
         QString bind = QStringLiteral("127.0.0.1"); ///< listen address (loopback by default)
         int port = 8931;                            ///< 0 picks a free port
-        QString publicUrl; ///< absolute base URL for links to itself; empty = from the request's Host
+        QString publicUrl;     ///< absolute base URL for links to itself; empty = from the request's Host
+        int listenSocket = -1; ///< a socket already listening (socket activation); bind and port unused then
     };
 
     /// A service over `source`; nothing listens until Start().
@@ -39,8 +42,11 @@ public:
     /// Appends one line per request ("METHOD target status") to `path` from now on; false with error set
     /// when the file cannot be opened. Call before Start().
     bool OpenAccessLog(const QString &path, QString &error);
-    /// Binds and serves on a thread of its own; false with error set when the address cannot be bound.
+    /// Binds (or takes over Options::listenSocket) and serves on a thread of its own; false with error set
+    /// when the address cannot be bound.
     bool Start(QString &error);
+    /// Time since the last request was answered (or since Start when none was).
+    std::chrono::steady_clock::duration IdleTime() const;
     /// The port actually bound (after Start).
     int Port() const { return m_port; }
     /// Stops serving and joins the thread.
@@ -78,6 +84,7 @@ private:
     std::unique_ptr<std::FILE, FileCloser> m_accessLog;
     std::thread m_thread;
     int m_port = 0;
+    std::atomic<std::chrono::steady_clock::rep> m_lastRequest{0};
 };
 
 } // namespace forecastd

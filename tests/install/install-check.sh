@@ -21,6 +21,7 @@ for f in skycaster libroWeatherLib.so.1 libroLabelLib.so.1 Res/CloudPaneX.bmp Re
          forecastmap/forecastmap.xml Skycaster.html skycaster.ini; do
   check "program folder holds $f" test -s "$program/$f"
 done
+check "the shipped settings file is for its owner only" test "$(stat -c %a "$program/skycaster.ini")" = 600
 for img in $(grep -o 'src="help/[^"]*"' "$program/Skycaster.html" | cut -d'"' -f2); do
   check "help picture $img installed" test -s "$program/$img"
 done
@@ -33,6 +34,8 @@ for size in 16 22 32 48; do
 done
 unit="$P/lib/systemd/user/skycaster-forecastd.service"
 check "unit starts the installed service" grep -q "^ExecStart=$P/bin/skycaster-forecastd " "$unit"
+check "socket unit installed and enabled for every user" \
+  test "$(readlink -f "$P/lib/systemd/user/sockets.target.wants/skycaster-forecastd.socket")" = "$P/lib/systemd/user/skycaster-forecastd.socket"
 check "installed service answers --help" "$P/bin/skycaster-forecastd" --help
 for f in "$program/skycaster" "$program"/libro*.so.1 "$P/bin/skycaster-forecastd"; do
   check "$(basename "$f"): every library found" test -z "$(ldd "$f" | grep 'not found')"
@@ -49,10 +52,13 @@ check "installed program retrieves the forecast" wait_for 40 ini_has LastPublicT
 check "picture written in the program folder" test -s "$program/Icon.tmp"
 kill "$PROGRAM_PID" 2>/dev/null; wait "$PROGRAM_PID" 2>/dev/null
 
+chmod 644 "$INI"
 cmake --install "$build" --prefix "$P" >"$root/install.log" 2>&1
 check "installing again keeps the user's settings" ini_is CityID 130010
+check "installing again keeps the file's mode" test "$(stat -c %a "$INI")" = 644
 
 # A read-only program folder (an installation by the administrator): settings go to ~/.config/Skycaster.
+# (The administrator shares the settings in it with every user: the file above was made readable.)
 sed -i '/^LastPublicTime=/d' "$INI"
 shipped="$(cat "$INI")"
 chmod -R a-w "$program"

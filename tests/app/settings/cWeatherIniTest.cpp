@@ -11,7 +11,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/stat.h>
+
 namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    return stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
 
 class WeatherIniTest : public ::testing::Test {
 protected:
@@ -119,6 +128,42 @@ TEST_F(WeatherIniTest, PasswordIsStoredBase64AndReadsBackUnchanged)
     s.setProxyPassword("");
     EXPECT_EQ(stored("Communication", "ProxyPassword"), "");
     EXPECT_TRUE(testsupport::readAll(path()).contains("ProxyPassword=\n"));
+}
+
+TEST_F(WeatherIniTest, AFileHoldingAProxyPasswordEndsUpOwnerOnlyWhateverModeItHad)
+{
+    struct Case {
+        const char *what;
+        QByteArray file;                        // written by hand (or by an older version) beforehand
+        mode_t before;                          // its mode then
+        std::function<void(cWeatherIni &)> act; // what the program writes
+        mode_t after;
+    };
+    const QByteArray withPassword = "[Communication]\r\nProxyPassword=YWJj\r\n";
+    const QByteArray withoutPassword = "[General]\r\nCityID=130010\r\n";
+    const Case cases[] = {
+        {"password stored in a shared file", withoutPassword, 0644, [](cWeatherIni &s) { s.setProxyPassword("abc"); },
+         0600},
+        {"other value written to a world-writable file that holds one", withPassword, 0666,
+         [](cWeatherIni &s) { s.setPosX(120); }, 0600},
+        {"shadow settings written to a group-readable file that holds one", withPassword, 0640,
+         [](cWeatherIni &s) { s.SaveShadowSetting(); }, 0600},
+        {"password removed: the mode is left alone", withPassword, 0644, [](cWeatherIni &s) { s.setProxyPassword(""); },
+         0644},
+        {"no password: the mode is left alone", withoutPassword, 0644, [](cWeatherIni &s) { s.setPosX(120); }, 0644},
+    };
+    for (const Case &c : cases) {
+        QFile::remove(path());
+        testsupport::writeFile(path(), c.file);
+        ASSERT_EQ(chmod(QFile::encodeName(path()).constData(), c.before), 0) << c.what;
+        cWeatherIni settings(path());
+        c.act(settings);
+        EXPECT_EQ(modeOf(path()), c.after) << c.what;
+    }
+    // A new file is for its owner only from the start.
+    QFile::remove(path());
+    cWeatherIni(path()).setCityID("130010");
+    EXPECT_EQ(modeOf(path()), 0600u);
 }
 
 TEST_F(WeatherIniTest, SaveShadowSettingPutsDefaultsIntoTheFile)
