@@ -40,7 +40,7 @@ QRect SettledGeometry(const QSystemTrayIcon &icon)
     QRect last;
     QElapsedTimer unchanged;
     unchanged.start();
-    QTest::qWaitFor(
+    const bool settled = QTest::qWaitFor(
         [&] {
             const QRect now = icon.geometry();
             if (now != last) {
@@ -50,6 +50,7 @@ QRect SettledGeometry(const QSystemTrayIcon &icon)
             return !now.isEmpty() && unchanged.elapsed() >= 500;
         },
         5000);
+    EXPECT_TRUE(settled) << "the tray icon kept moving";
     return last;
 }
 
