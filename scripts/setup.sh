@@ -6,10 +6,12 @@ set -euo pipefail
 packages=(
   # build
   cmake g++ ninja-build ccache pkg-config
-  qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libssl-dev
+  qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libssl-dev libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
   xvfb xdotool x11-utils imagemagick trayer openbox xcompmgr tinyproxy procps tzdata wrk
+  # StatusNotifierItem tray hosts on a private D-Bus session
+  dbus xfce4-panel xfconf lxqt-panel
   # the program at run time
   fonts-ipafont-gothic xdg-utils
 )

@@ -32,6 +32,8 @@ fWeather::fWeather(QWidget *parent)
     setObjectName(QStringLiteral("fWeather"));
     // Hourly redraws must not take the keyboard from what the user is doing.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The widget is never activated, and Qt only shows tool tips of the active window unless told otherwise.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
 
     m_picImage->setObjectName(QStringLiteral("picImage"));
