@@ -145,6 +145,8 @@ void frmMain::ConnectTray()
             m_systray->ShowMenu();
     });
     connect(m_systray, &fSysTray::SysTrayMouseUp, this, &frmMain::OnTrayMouseUp);
+    // As with a click queued behind a download on an XEmbed tray, the menu opens once the download is over.
+    connect(m_systray, &fSysTray::SysTrayMenuRequestedWhileDisabled, this, [this] { OnTrayMouseUp(2); });
 }
 
 void frmMain::OnTrayMouseUp(int button)
