@@ -400,3 +400,14 @@ shut_gate() { : >"$GATE_FLAG"; }
 open_gate() { rm -f "$GATE_FLAG"; }
 gate_held() { grep -c '^held ' "$GATE_LOG" 2>/dev/null || true; }
 gate_held_at_least() { test "$(gate_held)" -ge "$1"; }
+
+# program_menu_shown: one of the program's own menus is on the screen (untitled windows carry the program's name;
+# the 300 x 180 one is the pop-up).
+program_menu_shown() {
+  xwininfo -root -children | awk '/^ +0x[0-9a-f]+ "Skycaster":/ && !/ 300x180\+/ {print $1}' | while read -r id; do
+    xwininfo -id "$id" | grep -q IsViewable && echo "$id"
+  done | grep -q .
+}
+no_program_menu() { ! program_menu_shown; }
+# tray_menu_shown: a right click on the XEmbed icon has opened the command menu (retried while the tray settles).
+tray_menu_shown() { program_menu_shown || { tray_menu && wait_for 2 program_menu_shown; }; }

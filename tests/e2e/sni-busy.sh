@@ -17,11 +17,6 @@ click_popup() {
 context_menu_answered() {
   timeout 2 busctl --user call "$(sni_item_service)" /StatusNotifierItem org.kde.StatusNotifierItem ContextMenu ii 20 20
 }
-program_menu_shown() { # one of the program's own menus is on the screen (untitled, so named after the program)
-  xwininfo -root -children | awk '/^ +0x[0-9a-f]+ "Skycaster":/ && !/ 300x180\+/ {print $1}' | while read -r id; do
-    xwininfo -id "$id" | grep -q IsViewable && echo "$id"
-  done | grep -q .
-}
 # try_every_item: the host's menu opens; every key that would choose an item is pressed; then it is closed.
 try_every_item() {
   host_menu || return 1
@@ -30,7 +25,6 @@ try_every_item() {
   host_menu_gone || xdotool key Escape
   wait_for 5 host_menu_gone
 }
-no_program_menu() { ! program_menu_shown; }
 hung_requests_stay() { sleep 2; test "$(gate_held)" -eq "$1"; }
 
 make_program_dir
