@@ -257,9 +257,9 @@ void frmMain::tmrCheck_Timer()
     m_tmrCheck->stop();
     const QDateTime now = m_clock();
     // A tick inside a running retrieval (the pop-up's day and city ones keep the timer going) waits its turn.
-    const auto decision = Busy() ? TickDecision::NotDue
-                                 : RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(),
-                                                                AppSettings().Span(), PopupState());
+    const auto decision =
+        Busy() ? TickDecision::NotDue
+               : RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(), AppSettings().Span(), PopupState());
     if (decision == TickDecision::Retrieve) {
         BeginBusy();
         StoreWidgetPositionIfVisible();

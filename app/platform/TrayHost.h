@@ -44,7 +44,6 @@ private slots:
     void Check();
 
 private:
-
     QDBusServiceWatcher *m_watcher = nullptr;
     QTimer *m_poll;
     bool m_xembedSeen = false;

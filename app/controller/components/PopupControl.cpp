@@ -102,7 +102,7 @@ PopupControl::PopupControl(QWidget *parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("MS UI Gothic"), static_cast<int>(kDefaultPointSize)));
-    resize(kDefaultWidth, kDefaultHeight);
+    SetSize(kDefaultWidth, kDefaultHeight);
     connect(m_fade, &QPropertyAnimation::finished, this, &PopupControl::onFadeFinished);
 }
 
@@ -150,7 +150,11 @@ PopupControlItem *PopupControl::FindItem(int Id)
 
 void PopupControl::SetSize(int Width, int Height)
 {
-    resize(Width, Height);
+    // A Wayland compositor tiles a toplevel it may resize; one of a fixed size floats.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setFixedSize(Width, Height);
+    else
+        resize(Width, Height);
 }
 
 QRect PopupControl::Placement(const QRect &Available, const QSize &Size)
