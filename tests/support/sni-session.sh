@@ -42,10 +42,16 @@ mkdir -p "$SKYCASTER_PANEL_HOME" "$session/runtime"
 chmod 700 "$session/runtime"
 export XDG_RUNTIME_DIR="$session/runtime"
 
-Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "sni-session.sh: Xvfb did not start on $DISPLAY" >&2; exit 1; }
+Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >"$session/xvfb.log" 2>&1 &
+xvfb_pid=$!
+pids+=($xvfb_pid)
+# A loaded machine may need many seconds; give up only when Xvfb has gone or a minute has passed.
+for _ in $(seq 1 300); do
+  xdpyinfo >/dev/null 2>&1 && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.2
+done
+xdpyinfo >/dev/null 2>&1 || { echo "sni-session.sh: Xvfb did not start on $DISPLAY" >&2; cat "$session/xvfb.log" >&2; exit 1; }
 
 # The bus starts xfconfd on demand with its own environment: give it the panel's configuration folder.
 bus_info="$(XDG_CONFIG_HOME="$SKYCASTER_PANEL_HOME" NO_AT_BRIDGE=1 dbus-daemon --session --fork --print-address=1 --print-pid=1)" ||
