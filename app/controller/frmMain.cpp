@@ -31,6 +31,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 const QString kWaitingTip = QStringLiteral("待機中です....");
@@ -158,7 +160,9 @@ void frmMain::OnTrayMouseUp(int button)
     QMetaObject::invokeMethod(
         this,
         [this, at] {
-            if (!Busy())
+            if (Busy())
+                m_menuAfterBusy = true; // a download began in between: the menu follows it
+            else
                 ShowPopUpMenu(at.x(), at.y());
         },
         Qt::QueuedConnection);
@@ -208,6 +212,8 @@ void frmMain::EndBusy()
     if (m_systray != nullptr)
         m_systray->setEnabled(true);
     RefreshTrayHostMenu();
+    if (std::exchange(m_menuAfterBusy, false))
+        OnTrayMouseUp(2);
 }
 
 void frmMain::Start()

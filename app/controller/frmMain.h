@@ -136,6 +136,7 @@ private:
     commandMenu::CityCommandMap m_cityCommands;
     std::unique_ptr<QMenu> m_trayMenu;
     int m_busy = 0;
+    bool m_menuAfterBusy = false;
     QEventLoop *m_loop = nullptr;
     bool m_quitRequested = false;
     std::function<QDateTime()> m_clock;

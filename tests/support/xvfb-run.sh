@@ -32,8 +32,14 @@ done
 export DISPLAY=":$n"
 
 Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xvfb_pid=$!
+pids+=($xvfb_pid)
+# A loaded machine may need many seconds; give up only when Xvfb has gone or a minute has passed.
+for _ in $(seq 1 300); do
+  xdpyinfo >/dev/null 2>&1 && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.2
+done
 xdpyinfo >/dev/null 2>&1 || { echo "xvfb-run.sh: Xvfb did not start on $DISPLAY" >&2; exit 1; }
 
 if [ "$want_wm" = 1 ] && command -v openbox >/dev/null; then
