@@ -16,6 +16,7 @@ done
 support="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 pids=()
+tried=()
 bus_pid=""
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
@@ -24,17 +25,10 @@ cleanup() {
   [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
   [ -n "${session:-}" ] && rm -rf "$session"
   [ -n "${lockdir:-}" ] && rm -rf "$lockdir"
+  for dir in "${tried[@]}"; do rm -rf "$dir"; done
 }
 trap cleanup EXIT INT TERM
 
-for n in $(seq 200 300); do
-  if mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null; then
-    if [ ! -e "/tmp/.X$n-lock" ]; then lockdir="/tmp/.skycaster-xvfb-$n"; break; fi
-    rmdir "/tmp/.skycaster-xvfb-$n"
-  fi
-done
-[ -n "${lockdir:-}" ] || { echo "sni-session.sh: no free display" >&2; exit 1; }
-export DISPLAY=":$n"
 session="$(mktemp -d /tmp/skycaster-sni.XXXXXX)"
 export SKYCASTER_PANEL_HOME="$session/panel" SKYCASTER_PANEL="$panel"
 export SKYCASTER_PANEL_START="$support/start-panel.sh $panel"
@@ -42,16 +36,34 @@ mkdir -p "$SKYCASTER_PANEL_HOME" "$session/runtime"
 chmod 700 "$session/runtime"
 export XDG_RUNTIME_DIR="$session/runtime"
 
-Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >"$session/xvfb.log" 2>&1 &
-xvfb_pid=$!
-pids+=($xvfb_pid)
-# A loaded machine may need many seconds; give up only when Xvfb has gone or a minute has passed.
-for _ in $(seq 1 300); do
-  xdpyinfo >/dev/null 2>&1 && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.2
-done
-xdpyinfo >/dev/null 2>&1 || { echo "sni-session.sh: Xvfb did not start on $DISPLAY" >&2; cat "$session/xvfb.log" >&2; exit 1; }
+# start_xvfb: Xvfb on the first free display from 200 on; sets DISPLAY. False when it did not come up (a loaded
+# machine may need many seconds: it gives up only when Xvfb has gone or a minute has passed).
+start_xvfb() {
+  local n xvfb_pid
+  lockdir=""
+  for n in $(seq 200 300); do
+    if mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null; then
+      if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then lockdir="/tmp/.skycaster-xvfb-$n"; break; fi
+      rmdir "/tmp/.skycaster-xvfb-$n"
+    fi
+  done
+  [ -n "$lockdir" ] || { echo "sni-session.sh: no free display" >&2; return 1; }
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >"$session/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 300); do
+    xdpyinfo >/dev/null 2>&1 && { pids+=("$xvfb_pid"); return 0; }
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+  echo "sni-session.sh: Xvfb did not start on $DISPLAY (exit $?): $(tr '\n' ' ' <"$session/xvfb.log")" >&2
+  tried+=("$lockdir") # held until exit, so the next try takes another display
+  lockdir=""
+  return 1
+}
+start_xvfb || start_xvfb || exit 1
 
 # The bus starts xfconfd on demand with its own environment: give it the panel's configuration folder.
 bus_info="$(XDG_CONFIG_HOME="$SKYCASTER_PANEL_HOME" NO_AT_BRIDGE=1 dbus-daemon --session --fork --print-address=1 --print-pid=1)" ||

@@ -18,29 +18,39 @@ cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
   [ -n "${lockdir:-}" ] && rm -rf "$lockdir"
+  for dir in "${tried[@]}"; do rm -rf "$dir"; done
 }
 trap cleanup EXIT INT TERM
 
-# A free display number: the first without a lock file that we can claim.
-for n in $(seq 90 190); do
-  if mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null; then
-    if [ ! -e "/tmp/.X$n-lock" ]; then lockdir="/tmp/.skycaster-xvfb-$n"; break; fi
-    rmdir "/tmp/.skycaster-xvfb-$n"
-  fi
-done
-[ -n "${lockdir:-}" ] || { echo "xvfb-run.sh: no free display" >&2; exit 1; }
-export DISPLAY=":$n"
-
-Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
-xvfb_pid=$!
-pids+=($xvfb_pid)
-# A loaded machine may need many seconds; give up only when Xvfb has gone or a minute has passed.
-for _ in $(seq 1 300); do
-  xdpyinfo >/dev/null 2>&1 && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.2
-done
-xdpyinfo >/dev/null 2>&1 || { echo "xvfb-run.sh: Xvfb did not start on $DISPLAY" >&2; exit 1; }
+# start_xvfb: Xvfb on the first free display number (no lock file, no socket) that we can claim; sets DISPLAY.
+# False when it did not come up: a loaded machine may need many seconds, so it gives up only when Xvfb has gone
+# or a minute has passed. A display that failed stays claimed until exit, so a second try takes another one.
+tried=()
+start_xvfb() {
+  local n xvfb_pid
+  lockdir=""
+  for n in $(seq 90 190); do
+    if mkdir "/tmp/.skycaster-xvfb-$n" 2>/dev/null; then
+      if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then lockdir="/tmp/.skycaster-xvfb-$n"; break; fi
+      rmdir "/tmp/.skycaster-xvfb-$n"
+    fi
+  done
+  [ -n "$lockdir" ] || { echo "xvfb-run.sh: no free display" >&2; return 1; }
+  export DISPLAY=":$n"
+  Xvfb "$DISPLAY" -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 300); do
+    xdpyinfo >/dev/null 2>&1 && { pids+=("$xvfb_pid"); return 0; }
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  kill "$xvfb_pid" 2>/dev/null
+  echo "xvfb-run.sh: Xvfb did not start on $DISPLAY" >&2
+  tried+=("$lockdir")
+  lockdir=""
+  return 1
+}
+start_xvfb || start_xvfb || exit 1
 
 if [ "$want_wm" = 1 ] && command -v openbox >/dev/null; then
   openbox --sm-disable >/dev/null 2>&1 &
