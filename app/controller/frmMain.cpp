@@ -96,7 +96,7 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     , m_popup(new PopupControl(this))
     , m_inet(std::make_unique<cInet>())
     , m_clock([] { return QDateTime::currentDateTime(); })
-    , m_settingsDialog([this] { return modMain::ShowSettings(); })
+    , m_settingsDialog([] { return modMain::ShowSettings(); })
 {
     setWindowTitle(QStringLiteral("CloudPane"));
     setObjectName(QStringLiteral("frmMain"));
