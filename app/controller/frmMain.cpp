@@ -22,12 +22,16 @@
 #include "modShellExecute.h"
 #include "roWeather.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QMenu>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -118,8 +122,11 @@ frmMain::~frmMain() = default;
 void frmMain::Load()
 {
     ApplySkin();
-    c32BitIcon().SetIcon(this, QStringLiteral("AAA"), true);
+    const QIcon icon = c32BitIcon().SetIcon2(this, QStringLiteral("AAA"), true);
+    // Every window of the program (settings dialog, pop-ups) shows it in task bars and window switchers.
+    QApplication::setWindowIcon(icon);
     m_systray = new fSysTray(this);
+    BuildTrayHostMenu();
     ConnectTray();
     m_systray->setToolTip(kWaitingTip);
     m_systray->setIconHandle(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")));
@@ -140,6 +147,8 @@ void frmMain::ConnectTray()
             m_systray->ShowMenu();
     });
     connect(m_systray, &fSysTray::SysTrayMouseUp, this, &frmMain::OnTrayMouseUp);
+    // As with a click queued behind a download on an XEmbed tray, the menu opens once the download is over.
+    connect(m_systray, &fSysTray::SysTrayMenuRequestedWhileDisabled, this, [this] { OnTrayMouseUp(2); });
 }
 
 void frmMain::OnTrayMouseUp(int button)
@@ -147,7 +156,64 @@ void frmMain::OnTrayMouseUp(int button)
     if (button != 2)
         return;
     const QPoint at = twips::PixelsToTwips(QCursor::pos());
-    ShowPopUpMenu(at.x(), at.y());
+    // A StatusNotifierItem host waits for the answer to its ContextMenu call: open the menu after answering.
+    QMetaObject::invokeMethod(
+        this,
+        [this, at] {
+            if (Busy())
+                m_menuAfterBusy = true; // a download began in between: the menu follows it
+            else
+                ShowPopUpMenu(at.x(), at.y());
+        },
+        Qt::QueuedConnection);
+}
+
+void frmMain::BuildTrayHostMenu()
+{
+    const auto bar = commandMenu::BuildCommandMenu(*m_commandBars);
+    m_trayMenu = m_commandBars->BuildMenu(*bar);
+    connect(m_trayMenu.get(), &QMenu::aboutToShow, this, &frmMain::RefreshTrayHostMenu);
+    // Queued: the host's click is a D-Bus call, answered before the command (a retrieval, a dialog) runs.
+    connect(
+        m_trayMenu.get(), &QMenu::triggered, this, [this](QAction *action) { ExecuteCommand(action->data().toInt()); },
+        Qt::QueuedConnection);
+    RefreshTrayHostMenu();
+    m_systray->SetHostMenu(m_trayMenu.get());
+}
+
+void frmMain::RefreshTrayHostMenu()
+{
+    if (!m_trayMenu)
+        return;
+    const auto bar = commandMenu::BuildCommandMenu(*m_commandBars);
+    for (QAction *action : m_trayMenu->actions()) {
+        CommandBarControl *control = action->isSeparator() ? nullptr : bar->FindControl(action->data().toInt());
+        if (control == nullptr)
+            continue;
+        OnCommandUpdate(control);
+        // Greyed out while a download runs: the host shows the menu, but nothing in it can start.
+        action->setEnabled(control->Enabled() && !Busy());
+    }
+}
+
+void frmMain::BeginBusy()
+{
+    if (m_busy++ > 0)
+        return;
+    if (m_systray != nullptr)
+        m_systray->setEnabled(false);
+    RefreshTrayHostMenu();
+}
+
+void frmMain::EndBusy()
+{
+    if (m_busy == 0 || --m_busy > 0)
+        return;
+    if (m_systray != nullptr)
+        m_systray->setEnabled(true);
+    RefreshTrayHostMenu();
+    if (std::exchange(m_menuAfterBusy, false))
+        OnTrayMouseUp(2);
 }
 
 void frmMain::Start()
@@ -164,6 +230,7 @@ void frmMain::Start()
     }
     delete m_systray;
     m_systray = nullptr;
+    m_trayMenu.reset();
     m_tmrCheck->stop();
 }
 
@@ -195,16 +262,16 @@ void frmMain::tmrCheck_Timer()
 {
     m_tmrCheck->stop();
     const QDateTime now = m_clock();
+    // A tick inside a running retrieval (the pop-up's day and city ones keep the timer going) waits its turn.
     const auto decision =
-        RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(), AppSettings().Span(), PopupState());
+        Busy() ? TickDecision::NotDue
+               : RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(), AppSettings().Span(), PopupState());
     if (decision == TickDecision::Retrieve) {
-        if (m_systray != nullptr)
-            m_systray->setEnabled(false);
+        BeginBusy();
         StoreWidgetPositionIfVisible();
         int day = 0;
         RetrieveWeather(day, QString());
-        if (m_systray != nullptr)
-            m_systray->setEnabled(true);
+        EndBusy();
         AppSettings().setLastAccessDate(RefreshScheduler::FormatAccessDate(m_clock()));
     }
     if (!m_quitRequested)
@@ -213,7 +280,9 @@ void frmMain::tmrCheck_Timer()
 
 bool frmMain::RetrieveWeather(int &day, const QString &cityID)
 {
+    BeginBusy();
     const bool result = m_cycle->RetrieveWeather(day, cityID);
+    EndBusy();
     Q_EMIT RetrievalFinished();
     return result;
 }
@@ -281,12 +350,14 @@ void frmMain::StoreWidgetPositionIfVisible()
 
 void frmMain::SetInteraction(bool enabled)
 {
-    if (enabled && !m_quitRequested)
-        m_tmrCheck->start();
-    else
+    if (enabled) {
+        EndBusy();
+        if (!m_quitRequested)
+            m_tmrCheck->start();
+    } else {
         m_tmrCheck->stop();
-    if (m_systray != nullptr)
-        m_systray->setEnabled(enabled);
+        BeginBusy();
+    }
 }
 
 void frmMain::ShowPopUpMenu(int x, int y)
@@ -305,6 +376,10 @@ void frmMain::OnCommandUpdate(CommandBarControl *control)
 
 void frmMain::ExecuteCommand(int id)
 {
+    // Never a second retrieval inside a running one (a host's menu click is a D-Bus call, which arrives
+    // during a download, unlike mouse input).
+    if (Busy())
+        return;
     const auto command =
         commandMenu::CommandFor(id, m_cityCommands, modInternetProc::CurrentDay, AppSettings().LastAccessCityID());
     switch (command.Kind) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QEventLoop;
+class QMenu;
 class QTimer;
 class cAreas;
 class cInet;
@@ -85,6 +86,11 @@ public:
     /// The parsed area list, loaded from `ForecastmapPath` on first use (none when it cannot be read).
     std::shared_ptr<cAreas> AreaList();
 
+    /// True while a retrieval or the settings dialog runs: the tray and the widget take no command then.
+    bool Busy() const { return m_busy > 0; }
+    /// The command menu a StatusNotifierItem host shows for the tray icon (its items follow the menu's rules).
+    QMenu *TrayHostMenu() const { return m_trayMenu.get(); }
+
     /// Replaces the clock the timer reads (tests).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     /// Replaces the settings dialog the options command opens (tests); returns whether it saved.
@@ -109,6 +115,10 @@ private:
     void SetTrayIcon(bool failure);
     int PopupState() const;
     void SetInteraction(bool enabled);
+    void BeginBusy();
+    void EndBusy();
+    void BuildTrayHostMenu();
+    void RefreshTrayHostMenu();
 
     QString m_programDir;
     QTimer *m_tmrCheck;
@@ -124,6 +134,9 @@ private:
     std::unique_ptr<cRetrievalCycle> m_cycle;
     std::shared_ptr<cAreas> m_areaList;
     commandMenu::CityCommandMap m_cityCommands;
+    std::unique_ptr<QMenu> m_trayMenu;
+    int m_busy = 0;
+    bool m_menuAfterBusy = false;
     QEventLoop *m_loop = nullptr;
     bool m_quitRequested = false;
     std::function<QDateTime()> m_clock;

@@ -59,13 +59,21 @@ void drawTitleIcon(QPainter &p, const QRect &r, int code)
     p.restore();
 }
 
+// Texts come with Windows line ends and bare CRs (a failure tip is "sentence CR description"): all break lines.
+QString withLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 } // namespace
 
 StyledToolTip::StyledToolTip(QWidget *target, const QString &title, const QString &text, bool balloon, int iconCode)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
     , m_target(target)
     , m_title(title)
-    , m_text(text)
+    , m_text(withLineBreaks(text))
     , m_balloon(balloon)
     , m_iconCode(iconCode)
 {

@@ -1,9 +1,11 @@
 #include "fSysTray.h"
 
 #include "SysTrayNotify.h"
+#include "TrayHost.h"
 #include "c32BitIcon.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -11,39 +13,83 @@
 
 fSysTray::fSysTray(QWidget *parent)
     : QWidget(parent)
-    , m_tray(new QSystemTrayIcon(this))
     , m_balloonTimer(new QTimer(this))
 {
     setWindowTitle(QStringLiteral("Sys Tray Interface"));
     m_icon = c32BitIcon().SetIcon2(this, QStringLiteral("AAA"), true);
-    m_tray->setIcon(m_icon);
     QString description = QGuiApplication::applicationDisplayName();
     if (description.isEmpty())
         description = QStringLiteral("Skycaster");
     setToolTip(description);
+    m_balloonTimer->setSingleShot(true);
+    connect(m_balloonTimer, &QTimer::timeout, this, [this] { BalloonGone(SysTrayNotify::NIN_BALLOONTIMEOUT); });
 
-    // No context menu is attached: the owner opens its own menu on a right click, and an attached menu
-    // would open a second one on XEmbed hosts.
+    // Qt chooses between a StatusNotifierItem and an XEmbed icon once per process, when the first tray icon is
+    // made: at a login the program may start before the panel, so the icon waits for a host to appear.
+    if (platform::TrayHost::Present() != platform::TrayHost::Kind::None || !platform::TrayHost::CanAppearLater()) {
+        CreateTrayIcon();
+        return;
+    }
+    m_host = new platform::TrayHost(this);
+    connect(m_host, &platform::TrayHost::Appeared, this, &fSysTray::CreateTrayIcon);
+    m_host->Watch();
+}
+
+fSysTray::~fSysTray()
+{
+    if (m_tray != nullptr)
+        m_tray->hide();
+}
+
+void fSysTray::CreateTrayIcon()
+{
+    if (m_tray != nullptr)
+        return;
+    m_tray = new QSystemTrayIcon(m_icon, this);
+    m_tray->setToolTip(m_toolTip);
+    // How the icon's clicks reach the program:
+    //  - XEmbed: the icon is our own window; a right press gives Context, and the owner opens the command
+    //    menu at the cursor. No menu is attached there, or Qt would open a second one.
+    //  - StatusNotifierItem: the host draws the menu itself from the one attached here (exported over
+    //    DBusMenu), so every host shows the command menu; its choices come back as the actions' triggers. A
+    //    host's Activate is Trigger and its ContextMenu is Context, as on XEmbed. Both are D-Bus calls the
+    //    owner must answer at once, so it handles them after returning to the event loop.
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (!isEnabled() && reason == QSystemTrayIcon::Context)
+            m_menuRequestWhileDisabled = true;
         for (int value : SysTrayNotify::FromActivation(reason))
             Notify(value);
     });
     connect(m_tray, &QSystemTrayIcon::messageClicked, this,
             [this] { BalloonGone(SysTrayNotify::NIN_BALLOONUSERCLICK); });
-    m_balloonTimer->setSingleShot(true);
-    connect(m_balloonTimer, &QTimer::timeout, this, [this] { BalloonGone(SysTrayNotify::NIN_BALLOONTIMEOUT); });
     m_tray->show();
+    m_statusNotifier = platform::TrayHost::StatusNotifierHostPresent() || platform::TrayHost::ThisProcessExportsItem();
+    if (m_statusNotifier && m_hostMenu)
+        m_tray->setContextMenu(m_hostMenu);
+    emit IconAdded();
 }
 
-fSysTray::~fSysTray()
+void fSysTray::changeEvent(QEvent *event)
 {
-    m_tray->hide();
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && isEnabled() && m_menuRequestWhileDisabled) {
+        m_menuRequestWhileDisabled = false;
+        emit SysTrayMenuRequestedWhileDisabled();
+    }
+}
+
+void fSysTray::SetHostMenu(QMenu *menu)
+{
+    m_hostMenu = menu;
+    if (m_tray != nullptr && m_statusNotifier)
+        m_tray->setContextMenu(menu);
 }
 
 void fSysTray::setToolTip(const QString &text)
 {
     m_toolTip = text.left(kToolTipMax);
-    m_tray->setToolTip(m_toolTip);
+    if (m_tray != nullptr)
+        m_tray->setToolTip(m_toolTip);
 }
 
 void fSysTray::setIconHandle(const QIcon &icon)
@@ -51,12 +97,13 @@ void fSysTray::setIconHandle(const QIcon &icon)
     if (icon.cacheKey() == m_icon.cacheKey())
         return;
     m_icon = icon;
-    m_tray->setIcon(m_icon);
+    if (m_tray != nullptr)
+        m_tray->setIcon(m_icon);
 }
 
 void fSysTray::ShowBalloonTip(const QString &sMessage, const QString &sTitle, int eIcon, int lTimeOutMs)
 {
-    if (!QSystemTrayIcon::supportsMessages())
+    if (m_tray == nullptr || !QSystemTrayIcon::supportsMessages())
         return;
     if (m_balloonTimer->isActive()) {
         m_balloonTimer->stop();

@@ -3,11 +3,15 @@
 #include "SysTrayMenuItems.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
+namespace platform {
+class TrayHost;
+}
 
 /// The program's icon in the notification area: icon, tool tip, balloon, a small menu-entry list, and the
 /// icon's clicks decoded into events for the owner. A hidden form; the icon lives as long as the form.
@@ -20,7 +24,8 @@ public:
     static constexpr int kBalloonTextMax = 255;
     static constexpr int kBalloonTitleMax = 63;
 
-    /// Adds the icon ("AAA", the program's name as tool tip) to the notification area.
+    /// Adds the icon ("AAA", the program's name as tool tip) to the notification area; when the session has no
+    /// notification area yet, as soon as one appears.
     explicit fSysTray(QWidget *parent = nullptr);
     /// Removes the icon.
     ~fSysTray() override;
@@ -59,10 +64,20 @@ public:
 
     /// Handles one notification value of the icon (ignored while the form is disabled).
     void Notify(int value);
-    /// The Qt tray icon behind the form.
+    /// The Qt tray icon behind the form (nullptr while the session has no notification area).
     QSystemTrayIcon *TrayIcon() const { return m_tray; }
+    /// True when the icon is a StatusNotifierItem on the D-Bus session bus (the host draws its menu).
+    bool IsStatusNotifierItem() const { return m_statusNotifier; }
+    /// The menu a StatusNotifierItem host shows for the icon itself (not owned); unused on XEmbed hosts.
+    void SetHostMenu(QMenu *menu);
 
 signals:
+    /// The icon was added to a notification area.
+    void IconAdded();
+    /// A right click on the icon arrived while the form was disabled (a StatusNotifierItem host's call during a
+    /// download, which input-event queues do not hold back); raised once the form is enabled again.
+    void SysTrayMenuRequestedWhileDisabled();
+
     /// A mouse button went down on the icon (1 left, 2 right).
     void SysTrayMouseDown(int eButton);
     /// A mouse button went up on the icon.
@@ -82,10 +97,18 @@ signals:
     /// The user clicked the balloon.
     void BalloonClicked();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void BalloonGone(int value);
+    void CreateTrayIcon();
 
-    QSystemTrayIcon *m_tray;
+    QSystemTrayIcon *m_tray = nullptr;
+    platform::TrayHost *m_host = nullptr;
+    QPointer<QMenu> m_hostMenu;
+    bool m_statusNotifier = false;
+    bool m_menuRequestWhileDisabled = false;
     QTimer *m_balloonTimer;
     QIcon m_icon;
     QString m_toolTip;

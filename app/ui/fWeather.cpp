@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -14,6 +15,11 @@
 #include <limits>
 
 namespace {
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 bool fitsInt(double v)
 {
@@ -32,6 +38,8 @@ fWeather::fWeather(QWidget *parent)
     setObjectName(QStringLiteral("fWeather"));
     // Hourly redraws must not take the keyboard from what the user is doing.
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // The widget is never activated, and Qt only shows tool tips of the active window unless told otherwise.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
 
     m_picImage->setObjectName(QStringLiteral("picImage"));
@@ -112,6 +120,11 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     m_picImage->move(layout.picture);
     m_telop->move(layout.telop);
     SetTopmost(bTopmost);
+    if (m_requested.isNull() || layout.window.topLeft() != m_requested.topLeft())
+        m_placed = isVisible() && geometry().topLeft() == layout.window.topLeft();
+    m_requested = layout.window;
+    if (onWayland()) // a compositor tiles (fills the screen with) a toplevel it may resize
+        setFixedSize(layout.window.size());
     setGeometry(layout.window);
 
     m_colorKey = m_picture.isNull() ? palette().color(QPalette::Window) : m_picture.pixelColor(0, 0);
@@ -174,9 +187,18 @@ void fWeather::SetTopmost(bool topmost)
     }
 }
 
+void fWeather::moveEvent(QMoveEvent *event)
+{
+    // Only the window system's report counts: Qt reports the asked-for place at once on its own.
+    if (event->spontaneous() && event->pos() == m_requested.topLeft())
+        m_placed = true;
+    QWidget::moveEvent(event);
+}
+
 void fWeather::GetCenter(int &lX, int &lY) const
 {
-    const QRect r = frameGeometry();
+    const QRect r =
+        m_requested.isNull() || m_placed ? frameGeometry() : QRect(m_requested.topLeft(), frameGeometry().size());
     lX = static_cast<int>(RoundHalfEven(r.width() / 2.0 + r.x()));
     lY = static_cast<int>(RoundHalfEven(r.height() / 2.0 + r.y()));
 }
@@ -194,6 +216,7 @@ bool fWeather::HandleMouse(QObject *source, QMouseEvent *event)
         if (event->button() != Qt::LeftButton)
             return false;
         m_dragging = false;
+        m_placed = true; // the user moves it on from where it is
         if (QWindow *window = windowHandle(); window && window->startSystemMove())
             return true;
         // No window manager (or one that refuses): move the window ourselves.

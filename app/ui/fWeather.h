@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMouseEvent;
+class QMoveEvent;
 class cUniqTTT;
 class roLabel;
 
@@ -36,8 +37,12 @@ public:
     /// Shows the widget centred at (lX, lY) with the text and the picture file; topmost or not.
     void Draw(int lX, int lY, const QString &Area, const QString &Weather, const QString &TempMin,
               const QString &TempMax, const QString &ImageFile, bool bTopmost);
-    /// Centre of the window rectangle in screen pixels (halves rounded to even).
+    /// Centre of the window rectangle in screen pixels (halves rounded to even). Where the window system put the
+    /// window elsewhere than Draw asked (a compositor that places windows itself), the centre asked for: the
+    /// user's stored position is not replaced by the compositor's choice.
     void GetCenter(int &lX, int &lY) const;
+    /// True once the window is known to be where Draw last asked, or the user has moved it since.
+    bool PlacedAsAsked() const { return m_placed; }
     /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
     void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
 
@@ -66,6 +71,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     bool HandleMouse(QObject *source, QMouseEvent *event);
@@ -78,5 +84,7 @@ private:
     QImage m_picture;
     QColor m_colorKey;
     bool m_dragging = false;
+    QRect m_requested; ///< the window rectangle Draw last asked for (null before the first Draw)
+    bool m_placed = false;
     QPoint m_dragOffset;
 };

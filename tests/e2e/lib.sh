@@ -359,3 +359,94 @@ start_tinyproxy() {
 
 # proxy_requests PATTERN: how many requests tinyproxy logged whose line matches the extended regex.
 proxy_requests() { grep -E 'Request \(file descriptor' "$PROXY_LOG" 2>/dev/null | grep -cE "$1" || true; }
+
+# --- StatusNotifierItem hosts (tests/support/sni-session.sh provides the D-Bus session and the panel) ---
+
+# sni_item_service: the bus name of the program's registered StatusNotifierItem (empty when none).
+sni_item_service() {
+  local entry service
+  for entry in $(busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+                   org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null | grep -o '"[^"]*"' | tr -d '"'); do
+    service="${entry%%/*}"
+    [ "$(busctl --user status "$service" 2>/dev/null | awk -F= '/^PID=/{print $2}')" = "$PROGRAM_PID" ] && { echo "$service"; return 0; }
+  done
+  return 1
+}
+sni_item_registered() { test -n "$(sni_item_service)"; }
+
+# sni_menu_items: the exported menu as the host reads it, one line per item: "LABEL enabled|disabled", "-" for a
+# separator.
+sni_menu_items() {
+  local service path
+  service="$(sni_item_service)" || return 1
+  path="$(busctl --user get-property "$service" /StatusNotifierItem org.kde.StatusNotifierItem Menu | awk '{print $2}' | tr -d '"')"
+  [ "$path" != /NO_DBUSMENU ] || return 1
+  busctl --user --json=short call "$service" "$path" com.canonical.dbusmenu GetLayout iias 0 -- -1 0 | python3 -c '
+import json, sys
+layout = json.load(sys.stdin)["data"][1]
+for child in layout[2]:
+    props = child["data"][1]
+    if props.get("type", {}).get("data") == "separator":
+        print("-")
+    else:
+        print(props["label"]["data"], "enabled" if props.get("enabled", {"data": True})["data"] else "disabled")
+'
+}
+sni_menu_all() { # sni_menu_all enabled|disabled: every item of the exported menu is in that state
+  local items; items="$(sni_menu_items)" || return 1
+  [ -n "$items" ] && ! printf '%s\n' "$items" | grep -v '^-$' | grep -qv " $1\$"
+}
+
+# panel_icon_center -> "X Y": the centre of the icons drawn on the panel strip at the top of the screen (the
+# panel holds only the notification area; icons are not X windows of their own).
+panel_icon_center() {
+  import -window root -crop "${SCREEN_W:-1280}x24+0+0" "$WORK/panel-strip.png" 2>/dev/null || return 1
+  convert "$WORK/panel-strip.png" txt:- | awk '
+    NR == 2 { bg = $3 }
+    NR > 1 && $3 != bg { split($1, p, /[,:]/); if (p[1] > x1) x1 = p[1]; if (x0 == "" || p[1] < x0) x0 = p[1]
+                         if (p[2] > y1) y1 = p[2]; if (y0 == "" || p[2] < y0) y0 = p[2] }
+    END { if (x0 == "" || x1 - x0 > 40) exit 1; print int((x0 + x1) / 2), int((y0 + y1) / 2) }'
+}
+
+# host_menu_window: a viewable window that is not the program's, just below the panel (the host's menu).
+host_menu_window() {
+  xwininfo -root -children | awk '/^ +0x/ && !/"Skycaster"|"Cloud Pane"|"CloudPane"/ {print $1}' | while read -r id; do
+    xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left Y/{y=$4} /Height:/{h=$2} /Map State: IsViewable/{v=1}
+      END {exit !(v && y >= 24 && y <= 40 && h > 40)}' && { echo "$id"; break; }
+  done | grep -q .
+}
+host_menu_gone() { ! host_menu_window; }
+
+# host_menu: right-click the program's icon on the panel; the panel opens the menu the program exported.
+host_menu() {
+  local ix iy
+  read -r ix iy < <(panel_icon_center) || return 1
+  xdotool mousemove "$ix" "$iy" sleep 0.2 click 3
+  wait_for 10 host_menu_window
+}
+
+# start_gate UPSTREAM: tests/support/gate-proxy.py in front of the service; shut_gate makes it hold every
+# request unanswered, open_gate lets them through. Sets GATE_URL and GATE_LOG.
+start_gate() {
+  GATE_FLAG="$WORK/gate-shut" GATE_LOG="$WORK/gate.log"
+  : >"$GATE_LOG"
+  python3 "$SOURCE_DIR/tests/support/gate-proxy.py" "$1" "$GATE_FLAG" "$GATE_LOG" >"$WORK/gate.out" 2>&1 &
+  PIDS+=($!)
+  wait_for 10 grep -q 'listening on' "$WORK/gate.out" || { cat "$WORK/gate.out" >&2; fail "gate did not start"; finish; }
+  GATE_URL="$(grep -o 'http://[0-9.]*:[0-9]*' "$WORK/gate.out" | head -n1)"
+}
+shut_gate() { : >"$GATE_FLAG"; }
+open_gate() { rm -f "$GATE_FLAG"; }
+gate_held() { grep -c '^held ' "$GATE_LOG" 2>/dev/null || true; }
+gate_held_at_least() { test "$(gate_held)" -ge "$1"; }
+
+# program_menu_shown: one of the program's own menus is on the screen (untitled windows carry the program's name;
+# the 300 x 180 one is the pop-up).
+program_menu_shown() {
+  xwininfo -root -children | awk '/^ +0x[0-9a-f]+ "Skycaster":/ && !/ 300x180\+/ {print $1}' | while read -r id; do
+    xwininfo -id "$id" | grep -q IsViewable && echo "$id"
+  done | grep -q .
+}
+no_program_menu() { ! program_menu_shown; }
+# tray_menu_shown: a right click on the XEmbed icon has opened the command menu (retried while the tray settles).
+tray_menu_shown() { program_menu_shown || { tray_menu && wait_for 2 program_menu_shown; }; }

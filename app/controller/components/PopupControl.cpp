@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QScreen>
+#include <QTimer>
 
 #include <stdexcept>
 #include <utility>
@@ -94,11 +95,14 @@ int PopupControlItem::QtTextFlags(int f)
 PopupControl::PopupControl(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
+    , m_autoClose(new QTimer(this))
 {
+    m_autoClose->setSingleShot(true);
+    connect(m_autoClose, &QTimer::timeout, this, &PopupControl::autoCloseDue);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("MS UI Gothic"), static_cast<int>(kDefaultPointSize)));
-    resize(kDefaultWidth, kDefaultHeight);
+    SetSize(kDefaultWidth, kDefaultHeight);
     connect(m_fade, &QPropertyAnimation::finished, this, &PopupControl::onFadeFinished);
 }
 
@@ -146,7 +150,11 @@ PopupControlItem *PopupControl::FindItem(int Id)
 
 void PopupControl::SetSize(int Width, int Height)
 {
-    resize(Width, Height);
+    // A Wayland compositor tiles a toplevel it may resize; one of a fixed size floats.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setFixedSize(Width, Height);
+    else
+        resize(Width, Height);
 }
 
 QRect PopupControl::Placement(const QRect &Available, const QSize &Size)
@@ -180,6 +188,7 @@ void PopupControl::Show(const QPoint &ScreenPoint)
     default:
         raise();
         update();
+        restartAutoClose();
         break;
     }
 }
@@ -193,8 +202,36 @@ void PopupControl::Close()
 {
     if (m_state == StateClosed || m_state == StateClosing)
         return;
+    m_autoClose->stop();
     setState(StateClosing);
     fadeTo(0.0);
+}
+
+void PopupControl::setAutoCloseDelay(int ms)
+{
+    m_autoCloseMs = std::max(0, ms);
+    if (m_autoClose->isActive() || m_autoCloseMs == 0)
+        restartAutoClose();
+}
+
+bool PopupControl::AutoCloseRunning() const
+{
+    return m_autoClose->isActive();
+}
+
+void PopupControl::restartAutoClose()
+{
+    // The refresh timer skips its ticks while the pop-up is open: a pop-up left alone must go by itself.
+    m_autoClose->stop();
+    if (m_state == StateShown && m_autoCloseMs > 0 && !rect().contains(mapFromGlobal(QCursor::pos())))
+        m_autoClose->start(m_autoCloseMs);
+}
+
+void PopupControl::autoCloseDue()
+{
+    if (rect().contains(mapFromGlobal(QCursor::pos())))
+        return; // the pointer rests on it; leaving starts the countdown again
+    Close();
 }
 
 void PopupControl::fadeTo(double opacity)
@@ -210,6 +247,7 @@ void PopupControl::onFadeFinished()
 {
     if (m_state == StateOpening) {
         setState(StateShown);
+        restartAutoClose();
     } else if (m_state == StateClosing) {
         hide();
         setHot(-1);
@@ -321,9 +359,15 @@ void PopupControl::mouseReleaseEvent(QMouseEvent *event)
         emit ItemClick(m_items[static_cast<size_t>(pressed)].get()); // handlers may refill: nothing after this
 }
 
+void PopupControl::enterEvent(QEnterEvent *)
+{
+    m_autoClose->stop();
+}
+
 void PopupControl::leaveEvent(QEvent *)
 {
     setHot(-1);
+    restartAutoClose();
 }
 
 void PopupControl::closeEvent(QCloseEvent *event)

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QPropertyAnimation;
+class QTimer;
 
 /// One item of the pop-up window: a rectangle with optional caption, colours, text style, picture and identifier.
 class PopupControlItem {
@@ -158,6 +159,15 @@ public:
     /// Sets the length of the fade in and out in milliseconds.
     void setAnimationDuration(int ms) { m_duration = ms; }
 
+    /// How long the fully shown pop-up stays while the pointer is elsewhere before it closes itself.
+    static constexpr int kDefaultAutoCloseMs = 12000;
+    /// The time the shown pop-up waits, with the pointer away from it, before it closes; 0 never closes it.
+    int AutoCloseDelay() const { return m_autoCloseMs; }
+    /// Sets that time in milliseconds.
+    void setAutoCloseDelay(int ms);
+    /// True while the self-closing countdown runs (shown, pointer not over it).
+    bool AutoCloseRunning() const;
+
     /// Shows the pop-up at the bottom right of the available area of the screen that holds the point
     /// (screen pixels; the tray icon's or widget's position), fading in.
     void Show(const QPoint &ScreenPoint);
@@ -185,6 +195,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -194,9 +205,13 @@ private:
     void fadeTo(double opacity);
     void onFadeFinished();
     void setHot(int index);
+    void restartAutoClose();
+    void autoCloseDue();
 
     std::vector<std::unique_ptr<PopupControlItem>> m_items;
     QPropertyAnimation *m_fade; // child of this
+    QTimer *m_autoClose;        // child of this
+    int m_autoCloseMs = kDefaultAutoCloseMs;
     int m_state = StateClosed;
     int m_displayOption = 0;
     int m_duration = 200;

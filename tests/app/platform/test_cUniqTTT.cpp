@@ -169,3 +169,16 @@ TEST(cUniqTTT, SeveralTipsPerWindowUntilRemoveAllAndNoneOutliveTheHolder)
 }
 
 } // namespace
+
+TEST(cUniqTTT, BareCarriageReturnBreaksTheLineAsAWindowsLineEndDoes)
+{
+    QWidget target;
+    cUniqTTT holder;
+    holder.AddToolTip(&target, QString(), QStringLiteral("取得できません\r接続できませんでした"), false, 3);
+    holder.AddToolTip(&target, QString(), QStringLiteral("取得できません\r\n接続できませんでした"), false, 3);
+    holder.AddToolTip(&target, QString(), QStringLiteral("取得できません 接続できませんでした"), false, 3);
+    const QList<StyledToolTip *> tips = holder.ToolTips();
+    ASSERT_EQ(tips.size(), 3);
+    EXPECT_EQ(tips[0]->size(), tips[1]->size());
+    EXPECT_GE(tips[0]->height(), tips[2]->height() + tips[0]->fontMetrics().height());
+}

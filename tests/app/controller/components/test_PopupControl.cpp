@@ -2,6 +2,7 @@
 #include "PopupControl.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -199,4 +200,42 @@ TEST(PopupControl, SitsAtTheBottomRightOfTheAvailableArea)
     ASSERT_TRUE(waitForState(popup, 2));
     popup.Close();
     ASSERT_TRUE(waitForState(popup, 0));
+}
+
+TEST(PopupControl, ClosesItselfWhenLeftAloneButNotWhileThePointerRestsOnIt)
+{
+    EXPECT_GE(PopupControl::kDefaultAutoCloseMs, 10000);
+    EXPECT_LE(PopupControl::kDefaultAutoCloseMs, 15000);
+    PopupControl popup;
+    popup.setAutoCloseDelay(300);
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QCursor::setPos(available.topLeft());
+
+    // Left alone: it fades out by itself.
+    popup.Show(QPoint(5, 5));
+    ASSERT_TRUE(waitForState(popup, PopupControl::StateShown));
+    EXPECT_TRUE(popup.AutoCloseRunning());
+    ASSERT_TRUE(waitForState(popup, PopupControl::StateClosed));
+
+    // The pointer on it stops the countdown; leaving starts it again.
+    popup.Show(QPoint(5, 5));
+    ASSERT_TRUE(waitForState(popup, PopupControl::StateShown));
+    QCursor::setPos(popup.geometry().center());
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), QPointF(popup.geometry().center()));
+    QApplication::sendEvent(&popup, &enter);
+    EXPECT_FALSE(popup.AutoCloseRunning());
+    QTest::qWait(700);
+    EXPECT_EQ(popup.State(), PopupControl::StateShown);
+    QCursor::setPos(available.topLeft());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&popup, &leave);
+    EXPECT_TRUE(popup.AutoCloseRunning());
+    ASSERT_TRUE(waitForState(popup, PopupControl::StateClosed));
+
+    // A delay of 0 keeps it open.
+    popup.setAutoCloseDelay(0);
+    popup.Show(QPoint(5, 5));
+    ASSERT_TRUE(waitForState(popup, PopupControl::StateShown));
+    EXPECT_FALSE(popup.AutoCloseRunning());
+    popup.Close();
 }
