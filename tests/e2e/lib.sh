@@ -215,6 +215,17 @@ window_sized() {
 window_sized_shown() { window_sized "$@" >/dev/null; }
 window_sized_gone() { ! window_sized "$@" >/dev/null; }
 
+# The details pop-up: a top-level window of its own size at scale 1.
+POPUP_W=300 POPUP_H=180
+popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
+popup_gone() { window_sized_gone "$POPUP_W" "$POPUP_H"; }
+# click_popup X Y: a click at (X, Y) inside the pop-up.
+click_popup() {
+  local px py
+  read -r px py < <(window_sized "$POPUP_W" "$POPUP_H") || return 1
+  xdotool mousemove "$(( px + $1 ))" "$(( py + $2 ))" sleep 0.3 click 1
+}
+
 # tree_keys CITY_ID [AREA_LIST]: the keys that walk the settings dialog's collapsed area tree from its
 # first node to that city (Home, Down to the area, Right opens it, ...), ending with space, which chooses it.
 tree_keys() {

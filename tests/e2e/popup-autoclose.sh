@@ -5,9 +5,6 @@
 #   tests/support/xvfb-run.sh tests/e2e/popup-autoclose.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
-popup_gone() { window_sized_gone "$POPUP_W" "$POPUP_H"; }
 open_details() { tray_menu && xdotool key Down Down Return && wait_for 10 popup_shown; }
 # still_shown_after SECONDS: the pop-up is there all that time.
 still_shown_after() {

@@ -5,9 +5,6 @@
 #   tests/support/xvfb-run.sh tests/e2e/service-down.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
-popup_gone() { window_sized_gone "$POPUP_W" "$POPUP_H"; }
 # tray_artifact NAME: the tray icon as shown now, enlarged, beside the screenshots.
 tray_artifact() {
   local x y w h

@@ -6,13 +6,6 @@
 #   tests/support/sni-session.sh tests/e2e/sni-busy.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
-click_popup() {
-  local px py
-  read -r px py < <(window_sized "$POPUP_W" "$POPUP_H") || return 1
-  xdotool mousemove "$(( px + $1 ))" "$(( py + $2 ))" sleep 0.3 click 1
-}
 # context_menu_answered: the item's ContextMenu method returns within two seconds.
 context_menu_answered() {
   timeout 2 busctl --user call "$(sni_item_service)" /StatusNotifierItem org.kde.StatusNotifierItem ContextMenu ii 20 20

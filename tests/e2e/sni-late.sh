@@ -4,8 +4,6 @@
 #   tests/support/sni-session.sh --late tests/e2e/sni-late.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
 no_watcher() { ! busctl --user status org.kde.StatusNotifierWatcher >/dev/null 2>&1; }
 
 make_program_dir

@@ -6,8 +6,6 @@
 #   tests/support/sni-session.sh tests/e2e/sni-tray.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
 EXPECTED_MENU="最新予報を取得 enabled
 -
 詳細 enabled

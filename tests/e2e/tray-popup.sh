@@ -6,20 +6,6 @@
 #   tests/support/xvfb-run.sh tests/e2e/tray-popup.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
-popup_gone() { window_sized_gone "$POPUP_W" "$POPUP_H"; }
-# click_popup X Y: a click at (X, Y) inside the pop-up.
-click_popup() {
-  local px py
-  read -r px py < <(window_sized "$POPUP_W" "$POPUP_H") || return 1
-  xdotool mousemove "$(( px + $1 ))" "$(( py + $2 ))" sleep 0.3 click 1
-}
-tray_menu() {
-  local tx ty
-  read -r tx ty < <(tray_icon_center) || return 1
-  menu_at "$tx" "$ty"
-}
 # The popup fades in and out; wait until it has settled.
 settle() { sleep 1.5; }
 

@@ -4,8 +4,6 @@
 #   tests/support/xvfb-run.sh --no-tray tests/e2e/xembed-late.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-POPUP_W=300 POPUP_H=180
-popup_shown() { window_sized_shown "$POPUP_W" "$POPUP_H"; }
 trayer_panel() { xwininfo -root -tree 2>/dev/null | grep -q '"panel"'; }
 
 make_program_dir
