@@ -33,16 +33,9 @@ mkdir -p "$SKYCASTER_PANEL_HOME" "$session/runtime"
 chmod 700 "$session/runtime"
 export XDG_RUNTIME_DIR="$session/runtime"
 
-# Xvfb picks a free display itself and writes its number to the pipe; -noreset keeps it from resetting
-# when the first client leaves, which would refuse the next one for a moment.
-mkfifo "$session/displayfd"
-Xvfb -displayfd 3 -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac -noreset \
-  3>"$session/displayfd" >"$session/xvfb.log" 2>&1 &
-pids+=($!)
-n=""
-read -r -t 60 n <"$session/displayfd" || true
-[ -n "$n" ] || { echo "sni-session.sh: Xvfb did not start: $(tr '\n' ' ' <"$session/xvfb.log")" >&2; exit 1; }
-export DISPLAY=":$n"
+workdir="$session"
+source "$support/display.sh"
+start_xvfb
 
 # The bus starts xfconfd on demand with its own environment: give it the panel's configuration folder.
 bus_info="$(XDG_CONFIG_HOME="$SKYCASTER_PANEL_HOME" NO_AT_BRIDGE=1 dbus-daemon --session --fork --print-address=1 --print-pid=1)" ||
@@ -51,11 +44,7 @@ DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus_info" | sed -n 1p)"
 bus_pid="$(printf '%s\n' "$bus_info" | sed -n 2p)"
 export DBUS_SESSION_BUS_ADDRESS
 
-openbox --sm-disable >"$session/openbox.log" 2>&1 &
-pids+=($!)
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-for _ in $(seq 1 300); do wm_ready && break; sleep 0.1; done
-wm_ready || { echo "sni-session.sh: openbox did not start: $(tr '\n' ' ' <"$session/openbox.log")" >&2; exit 1; }
+start_openbox
 if [ "$late" = 0 ]; then
   panel_pid="$($SKYCASTER_PANEL_START)" || exit 1
   pids+=("$panel_pid")

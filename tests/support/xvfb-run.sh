@@ -22,30 +22,10 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# poll SECONDS COMMAND...: COMMAND, run anew every 0.1 s, succeeds within SECONDS.
-poll() {
-  local limit=$(( $1 * 10 )); shift
-  for _ in $(seq 1 "$limit"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  return 1
-}
-
-# Xvfb picks a free display itself and writes its number to the pipe: no race with other X servers
-# started at the same moment by parallel tests.
-mkfifo "$workdir/displayfd"
-Xvfb -displayfd 3 -screen 0 ${SKYCASTER_XVFB_SCREEN:-1280x800x24} -nolisten tcp -ac -noreset \
-  3>"$workdir/displayfd" >"$workdir/xvfb.log" 2>&1 &
-pids+=($!)
-n=""
-read -r -t 60 n <"$workdir/displayfd" || true
-[ -n "$n" ] || { echo "xvfb-run.sh: Xvfb did not start" >&2; cat "$workdir/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$n"
-poll 30 xdpyinfo || { echo "xvfb-run.sh: Xvfb does not answer on $DISPLAY" >&2; exit 1; }
-
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+start_xvfb
 if [ "$want_wm" = 1 ] && command -v openbox >/dev/null; then
-  openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
-  pids+=($!)
-  poll 30 wm_ready || { echo "xvfb-run.sh: openbox did not start" >&2; cat "$workdir/openbox.log" >&2; exit 1; }
+  start_openbox
   xcompmgr >/dev/null 2>&1 &
   pids+=($!)
 fi
