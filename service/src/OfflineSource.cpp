@@ -41,6 +41,31 @@ QHash<QString, QStringList> filesByOffice(const QString &folder)
     return out;
 }
 
+/// The newest of one office's files issued at or before asOf (any, when asOf is invalid). Files that
+/// cannot be read are added to warnings; lastError keeps the latest of them.
+template <typename Report>
+std::shared_ptr<const Report> newestReport(const QStringList &paths, const QDateTime &asOf, QStringList &warnings,
+                                           QString &lastError)
+{
+    std::shared_ptr<const Report> chosen;
+    for (const QString &path : paths) {
+        QByteArray bytes;
+        QString fileError;
+        std::shared_ptr<const Report> report;
+        if (readFile(path, bytes, fileError))
+            report = Report::Parse(bytes, fileError);
+        if (!report) {
+            lastError = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), fileError);
+            warnings.append(lastError);
+            continue;
+        }
+        const bool eligible = !asOf.isValid() || report->reportTime <= asOf;
+        if (eligible && (!chosen || report->reportTime > chosen->reportTime))
+            chosen = report;
+    }
+    return chosen;
+}
+
 } // namespace
 
 std::unique_ptr<OfflineSource> OfflineSource::Open(const QString &folder, const QDateTime &asOf, QString &error)
@@ -61,22 +86,8 @@ std::unique_ptr<OfflineSource> OfflineSource::Open(const QString &folder, const 
 
     const auto forecasts = filesByOffice(dir.filePath(QStringLiteral("forecast")));
     for (auto it = forecasts.begin(); it != forecasts.end(); ++it) {
-        std::shared_ptr<const ForecastReport> chosen;
         QString lastError;
-        for (const QString &path : it.value()) {
-            QString fileError;
-            std::shared_ptr<const ForecastReport> report;
-            if (readFile(path, bytes, fileError))
-                report = ForecastReport::Parse(bytes, fileError);
-            if (!report) {
-                lastError = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), fileError);
-                source->m_warnings.append(lastError);
-                continue;
-            }
-            const bool eligible = !asOf.isValid() || report->reportTime <= asOf;
-            if (eligible && (!chosen || report->reportTime > chosen->reportTime))
-                chosen = report;
-        }
+        const auto chosen = newestReport<ForecastReport>(it.value(), asOf, source->m_warnings, lastError);
         if (chosen)
             source->m_reports.insert(it.key(), chosen);
         else if (!lastError.isEmpty())
@@ -108,23 +119,8 @@ void OfflineSource::readWarnings(const QString &folder, const QDateTime &asOf)
     for (auto it = r8.begin(); it != r8.end(); ++it)
         files[it.key()].append(it.value());
     for (auto it = files.begin(); it != files.end(); ++it) {
-        std::shared_ptr<const WarningReport> chosen;
         QString why;
-        for (const QString &path : it.value()) {
-            QByteArray bytes;
-            QString fileError;
-            std::shared_ptr<const WarningReport> report;
-            if (readFile(path, bytes, fileError))
-                report = WarningReport::Parse(bytes, fileError);
-            if (!report) {
-                why = QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), fileError);
-                m_warnings.append(why);
-                continue;
-            }
-            const bool eligible = !asOf.isValid() || report->reportTime <= asOf;
-            if (eligible && (!chosen || report->reportTime > chosen->reportTime))
-                chosen = report;
-        }
+        const auto chosen = newestReport<WarningReport>(it.value(), asOf, m_warnings, why);
         if (chosen)
             m_warningFiles.insert(it.key(), chosen);
         else
