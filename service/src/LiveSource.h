@@ -38,6 +38,7 @@ public:
     AreasResult Areas() override;
     OfficeResult Office(const QString &fileOffice) override;
     WarningResult WarningFile(const QString &office) override;
+    bool MayWait() const override { return true; }
 
     /// Number of HTTP requests sent so far (for tests and the log).
     int RequestCount() const;
