@@ -8,6 +8,9 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -16,6 +19,11 @@
 #include <functional>
 #include <future>
 #include <thread>
+
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace forecastd;
 using servicetest::jst;
@@ -119,5 +127,238 @@ TEST(ForecastServiceLoad, ASlowUpstreamHoldsUpNoOtherRequest)
         const int before = jma.requestCount(kTokyoFile);
         clock->fetch_add(3600);
         EXPECT_TRUE(eventually([&] { return status(port, kTokyo) == 200 && jma.requestCount(kTokyoFile) > before; }));
+    }
+}
+
+// ---- Hostile clients against the real program -------------------------------------------------
+
+namespace {
+
+/// skycaster-forecastd on the demo data, on a free port.
+class ServiceProcess {
+public:
+    ServiceProcess()
+    {
+        m_process.setProgram(QStringLiteral(SKYCASTER_PROGRAM_DIR "/skycaster-forecastd"));
+        m_process.setArguments({QStringLiteral("--offline"), kDemo, QStringLiteral("--port"), QStringLiteral("0")});
+        m_process.setReadChannel(QProcess::StandardError);
+        m_process.start();
+        const QRegularExpression listening(QStringLiteral("listening on http://127.0.0.1:(\\d+)"));
+        QByteArray said;
+        eventually([&] {
+            m_process.waitForReadyRead(100);
+            said += m_process.readAllStandardError();
+            const auto match = listening.match(QString::fromUtf8(said));
+            m_port = match.hasMatch() ? match.captured(1).toInt() : 0;
+            return m_port != 0 || m_process.state() == QProcess::NotRunning;
+        });
+    }
+    ~ServiceProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(10000);
+    }
+    int port() const { return m_port; }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    /// Peak resident memory so far, in MB.
+    long peakMb() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(m_process.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        const auto match =
+            QRegularExpression(QStringLiteral("VmHWM:\\s+(\\d+) kB")).match(QString::fromLatin1(status.readAll()));
+        return match.hasMatch() ? match.captured(1).toLong() / 1024 : -1;
+    }
+
+private:
+    QProcess m_process;
+    int m_port = 0;
+};
+
+/// A raw client connection to 127.0.0.1.
+class Raw {
+public:
+    explicit Raw(int port)
+        : m_fd(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(static_cast<uint16_t>(port));
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        m_connected = ::connect(m_fd, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0;
+    }
+    ~Raw() { ::close(m_fd); }
+    Raw(const Raw &) = delete;
+    Raw &operator=(const Raw &) = delete;
+    bool connected() const { return m_connected; }
+    bool send(const QByteArray &bytes)
+    {
+        for (qsizetype sent = 0; sent < bytes.size();) {
+            const ssize_t n = ::send(m_fd, bytes.constData() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+            if (n <= 0)
+                return false;
+            sent += n;
+        }
+        return true;
+    }
+    /// Reads until the server closes the connection or `limit` passes; everything it sent.
+    QByteArray readToEnd(std::chrono::milliseconds limit = 15s)
+    {
+        QByteArray all;
+        char buffer[16384];
+        for (const auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n <= 0) {
+                m_closed = true;
+                break;
+            }
+            all.append(buffer, n);
+        }
+        return all;
+    }
+    /// The server ended the connection (seen by readToEnd).
+    bool closed() const { return m_closed; }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+    bool m_closed = false;
+};
+
+/// Sends `head`, then `filler` again and again up to `total` bytes or until the server stops taking them.
+void flood(Raw &raw, const QByteArray &head, const QByteArray &filler, qint64 total)
+{
+    raw.send(head);
+    const QByteArray block = filler.repeated(qMax<qsizetype>(1, 65536 / filler.size()));
+    for (qint64 sent = 0; sent < total && raw.send(block);)
+        sent += block.size();
+}
+
+QStringList statusLines(const QByteArray &answers)
+{
+    QStringList lines;
+    for (const auto &m :
+         QRegularExpression(QStringLiteral("HTTP/1\\.1 (\\d{3})")).globalMatch(QString::fromLatin1(answers)))
+        lines << m.captured(1);
+    return lines;
+}
+
+} // namespace
+
+// Each case holds the service busy its own way until another client has been served, then checks what
+// the hostile client got; the service stays up and its memory bounded throughout.
+TEST(ForecastServiceLoad, HostileClientsLeaveOthersServed)
+{
+    using Hostile = std::function<void(int port, const std::atomic<bool> &othersServed)>;
+    const auto waitFor = [](const std::atomic<bool> &flag) { eventually([&] { return flag.load(); }, 30s); };
+    const std::string doc = kTokyo;
+    const struct {
+        const char *what;
+        Hostile hostile;
+    } cases[] = {
+        {"slow header bytes, ended by the service",
+         [&](int port, const std::atomic<bool> &served) {
+             std::vector<std::unique_ptr<Raw>> slow;
+             for (int i = 0; i < 16; ++i)
+                 slow.push_back(std::make_unique<Raw>(port));
+             for (int i = 0; !served && i < 300; ++i) {
+                 for (auto &r : slow)
+                     r->send(i == 0 ? "GET / HTTP/1.1\r\n" : "X");
+                 std::this_thread::sleep_for(100ms);
+             }
+             waitFor(served);
+             for (auto &r : slow) {
+                 r->readToEnd(30s);
+                 EXPECT_TRUE(r->closed());
+             }
+         }},
+        {"100 MB of header lines",
+         [&](int port, const std::atomic<bool> &served) {
+             Raw raw(port);
+             flood(raw, "GET / HTTP/1.1\r\n", "X-A: b\r\n", 100 << 20);
+             EXPECT_EQ(statusLines(raw.readToEnd()), QStringList{QStringLiteral("431")});
+             waitFor(served);
+         }},
+        {"200 MB body with a length",
+         [&](int port, const std::atomic<bool> &served) {
+             Raw raw(port);
+             flood(raw, "POST / HTTP/1.1\r\nHost: a\r\nContent-Length: 209715200\r\n\r\n", "x", 200 << 20);
+             raw.readToEnd();
+             EXPECT_TRUE(raw.closed());
+             waitFor(served);
+         }},
+        {"200 MB chunked body",
+         [&](int port, const std::atomic<bool> &served) {
+             Raw raw(port);
+             flood(raw, "POST / HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\n\r\n",
+                   "1000\r\n" + QByteArray(4096, 'x') + "\r\n", 200 << 20);
+             raw.readToEnd();
+             EXPECT_TRUE(raw.closed());
+             waitFor(served);
+         }},
+        {"small bodies and other methods",
+         [&](int port, const std::atomic<bool> &served) {
+             for (const char *request : {"POST / HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n\r\nabc",
+                                         "GET / HTTP/1.1\r\nHost: a\r\nContent-Length: 3\r\n\r\nabc",
+                                         "DELETE / HTTP/1.1\r\nHost: a\r\n\r\n"}) {
+                 Raw raw(port);
+                 raw.send(request);
+                 const QStringList got = statusLines(raw.readToEnd());
+                 EXPECT_TRUE(got == QStringList{QStringLiteral("405")} || got == QStringList{QStringLiteral("413")})
+                     << request;
+             }
+             waitFor(served);
+         }},
+        {"2700 ranges",
+         [&](int port, const std::atomic<bool> &served) {
+             const QByteArray ranges = "bytes=" + QByteArray("0-0,").repeated(2699) + "0-0";
+             Raw raw(port);
+             raw.send(QByteArray::fromStdString("GET " + doc) +
+                      " HTTP/1.1\r\nHost: a\r\nConnection: close\r\nRange: " + ranges + "\r\n\r\n");
+             const QByteArray answer = raw.readToEnd();
+             EXPECT_EQ(statusLines(answer), QStringList{QStringLiteral("200")});
+             EXPECT_LT(answer.size(), 64 * 1024);
+             waitFor(served);
+         }},
+        {"three requests pipelined in one write",
+         [&](int port, const std::atomic<bool> &served) {
+             Raw raw(port);
+             raw.send("GET / HTTP/1.1\r\nHost: a\r\n\r\nGET /nothing HTTP/1.1\r\nHost: a\r\n\r\n"
+                      "HEAD / HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+             EXPECT_EQ(statusLines(raw.readToEnd()).join(u' '), QStringLiteral("200 404 200"));
+             waitFor(served);
+         }},
+        {"1000 idle connections",
+         [&](int port, const std::atomic<bool> &served) {
+             std::vector<std::unique_ptr<Raw>> idle;
+             for (int i = 0; i < 1000; ++i)
+                 idle.push_back(std::make_unique<Raw>(port));
+             EXPECT_TRUE(std::all_of(idle.begin(), idle.end(), [](const auto &r) { return r->connected(); }));
+             waitFor(served);
+         }},
+    };
+    ServiceProcess service;
+    ASSERT_NE(service.port(), 0);
+    const long startMb = service.peakMb();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::atomic<bool> served{false};
+        std::atomic<bool> started{false};
+        auto hostile = std::async(std::launch::async, [&] {
+            started = true;
+            c.hostile(service.port(), served);
+        });
+        // Another client is answered while the hostile one is still at it.
+        eventually([&] { return started.load(); });
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(eventually([&] { return status(service.port(), doc) == 200; }, 20s));
+        served = true;
+        hostile.get();
+        EXPECT_TRUE(service.running());
+        EXPECT_LT(service.peakMb(), startMb + 150);
     }
 }
