@@ -60,7 +60,11 @@ std::variant<CommandLine, int> ParseCommandLine(const QCoreApplication &app)
                                  "Exit after SECONDS without a request (for socket activation, which starts the "
                                  "service again on the next one); 0 = never.",
                                  "SECONDS", "0");
-    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons, accessLog, exitIdle});
+    const auto maxAge = option("document-max-age",
+                               "How long HTTP caches may keep a forecast document without asking again "
+                               "(default 60).",
+                               "SECONDS", "60");
+    parser.addOptions({port, bind, offline, asOf, upstream, publicUrl, icons, accessLog, exitIdle, maxAge});
     parser.process(app);
 
     CommandLine line;
@@ -72,6 +76,9 @@ std::variant<CommandLine, int> ParseCommandLine(const QCoreApplication &app)
     line.exitIdleSecs = parser.value(exitIdle).toInt(&ok);
     if (!ok || line.exitIdleSecs < 0)
         return bad("--exit-idle", parser.value(exitIdle));
+    line.service.documentMaxAgeSecs = parser.value(maxAge).toInt(&ok);
+    if (!ok || line.service.documentMaxAgeSecs < 0)
+        return bad("--document-max-age", parser.value(maxAge));
     line.service.bind = parser.value(bind);
     line.service.publicUrl = parser.value(publicUrl);
     if (!line.service.publicUrl.isEmpty() && !line.service.publicUrl.startsWith(QLatin1String("http://")) &&

@@ -197,10 +197,13 @@ private:
         m_response.version(11);
         m_response.result(static_cast<unsigned>(r.status));
         m_response.set(http::field::date, httpDate());
-        m_response.set(http::field::content_type, r.contentType);
+        if (r.contentType)
+            m_response.set(http::field::content_type, r.contentType);
         for (const auto &[name, value] : r.headers)
             m_response.set(name, value);
-        m_response.content_length(static_cast<std::uint64_t>(m_body.size()));
+        // A 304 has no body, and its length would have to be the full answer's: none is sent.
+        if (r.status != 304)
+            m_response.content_length(static_cast<std::uint64_t>(m_body.size()));
         if (!m_head)
             m_response.body() = {m_body.constData(), static_cast<std::size_t>(m_body.size())};
         m_response.keep_alive(!m_close);

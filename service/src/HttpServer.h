@@ -28,7 +28,7 @@ public:
 /// request gets the headers only.
 struct HttpResponse {
     int status = 200;
-    const char *contentType = "text/plain; charset=utf-8";
+    const char *contentType = "text/plain; charset=utf-8"; ///< null: none (a 304)
     QByteArray body;
     std::vector<std::pair<const char *, std::string>> headers;
 };
