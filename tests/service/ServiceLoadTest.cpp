@@ -3,6 +3,7 @@
 
 #include "ForecastService.h"
 #include "LiveSource.h"
+#include "OfflineSource.h"
 #include "TestHttpServer.h"
 #include "TestSupport.h"
 
@@ -360,5 +361,50 @@ TEST(ForecastServiceLoad, HostileClientsLeaveOthersServed)
         hostile.get();
         EXPECT_TRUE(service.running());
         EXPECT_LT(service.peakMb(), startMb + 150);
+    }
+}
+
+// ---- Validators, for caches in front ----------------------------------------------------------
+
+// Every document has a strong ETag and Last-Modified; either validator, when it matches, gets a 304 with
+// no body; If-None-Match decides when both are there.
+TEST(ForecastServiceLoad, DocumentsAnswerTheirValidatorsWith304)
+{
+    QString error;
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemo, {}, error);
+    ASSERT_TRUE(source) << error.toStdString();
+    ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
+    ASSERT_TRUE(service.Start(error)) << error.toStdString();
+    httplib::Client client("127.0.0.1", service.Port());
+    for (const std::string &path : {kTokyo, std::string("/forecast/rss/forecastmap.xml")}) {
+        SCOPED_TRACE(path);
+        const auto first = client.Get(path.c_str());
+        ASSERT_TRUE(first);
+        const std::string etag = first->get_header_value("ETag");
+        const std::string modified = first->get_header_value("Last-Modified");
+        ASSERT_EQ(etag.front(), '"');
+        ASSERT_FALSE(modified.empty());
+        EXPECT_NE(first->get_header_value("Cache-Control").find("max-age="), std::string::npos);
+        const struct {
+            httplib::Headers headers;
+            int status;
+        } cases[] = {
+            {{{"If-None-Match", etag}}, 304},
+            {{{"If-None-Match", "W/" + etag}}, 304},
+            {{{"If-None-Match", "\"other\", " + etag}}, 304},
+            {{{"If-None-Match", "*"}}, 304},
+            {{{"If-None-Match", "\"other\""}}, 200},
+            {{{"If-Modified-Since", modified}}, 304},
+            {{{"If-Modified-Since", "Mon, 01 Jan 2024 00:00:00 GMT"}}, 200},
+            {{{"If-Modified-Since", "yesterday"}}, 200},
+            {{{"If-None-Match", "\"other\""}, {"If-Modified-Since", modified}}, 200},
+        };
+        for (const auto &c : cases) {
+            const auto r = client.Get(path.c_str(), c.headers);
+            ASSERT_TRUE(r);
+            EXPECT_EQ(r->status, c.status) << c.headers.begin()->second;
+            EXPECT_EQ(r->body.empty(), c.status == 304);
+            EXPECT_EQ(r->get_header_value("ETag"), etag);
+        }
     }
 }
