@@ -63,7 +63,7 @@ for target in "forecast document|$doc|doc.xml" "area list|$areas|areas.xml"; do
   set -- $(measure "http://127.0.0.1:$port$path" 50) $(measure "http://127.0.0.1:$nport/$file" 50)
   awk -v n="$name, 50 conn" -v s="$1" -v sp="$2" -v g="$4" -v gp="$5" 'BEGIN {
     printf "%-24s %12d %9.2f %12d %9.2f %6.2fx %8.2fx\n", n, s, sp, g, gp, s / g, sp / gp }'
-  set -- $(measure "http://127.0.0.1:$port$path" 500)
-  echo "$name, 500 conn: service $1 req/s, p99 $2 ms, time-outs $3"
+  set -- $(measure "http://127.0.0.1:$port$path" 500) $(measure "http://127.0.0.1:$nport/$file" 500)
+  echo "$name, 500 conn: service $1 req/s, p99 $2 ms, time-outs $3; nginx $4 req/s, p99 $5 ms, time-outs $6"
 done
 echo "RSS after load:  $(grep VmRSS /proc/$pid/status)"
