@@ -157,7 +157,9 @@ ForecastService::~ForecastService()
 void ForecastService::logAccess(std::string_view method, std::string_view target, int status)
 {
     // One line per request, written whole so a reader never sees half a line.
-    const std::string line = escaped(method) + ' ' + escaped(target) + ' ' + std::to_string(status) + '\n';
+    // A request refused before its line was read has neither method nor target.
+    const std::string line = (method.empty() ? "-" : escaped(method)) + ' ' + (target.empty() ? "-" : escaped(target)) +
+                             ' ' + std::to_string(status) + '\n';
     std::lock_guard lock(m_logMutex);
     std::fwrite(line.data(), 1, line.size(), m_accessLog.get());
     std::fflush(m_accessLog.get());

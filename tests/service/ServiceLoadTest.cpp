@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -407,4 +408,27 @@ TEST(ForecastServiceLoad, DocumentsAnswerTheirValidatorsWith304)
             EXPECT_EQ(r->get_header_value("ETag"), etag);
         }
     }
+}
+
+// A log line stays one line whatever a request holds: raw control characters are refused before any
+// handler sees them, and the backslash that would start an escape is written escaped.
+TEST(ForecastServiceLoad, AccessLogLinesStayOneLine)
+{
+    QTemporaryDir dir;
+    const QString logPath = dir.filePath(QStringLiteral("access.log"));
+    QString error;
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemo, {}, error);
+    ASSERT_TRUE(source) << error.toStdString();
+    ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
+    ASSERT_TRUE(service.OpenAccessLog(logPath, error)) << error.toStdString();
+    ASSERT_TRUE(service.Start(error)) << error.toStdString();
+    for (const QByteArray &target : {QByteArray("/a\\b"), QByteArray("/a\x1b[31m\nGET /forged")}) {
+        Raw raw(service.Port());
+        raw.send("GET " + target + " HTTP/1.1\r\nHost: a\r\nConnection: close\r\n\r\n");
+        raw.readToEnd();
+    }
+    service.Stop();
+    QFile log(logPath);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), QByteArray("GET /a\\x5cb 404\n- - 400\n"));
 }
