@@ -104,8 +104,13 @@ std::shared_ptr<const ForecastReport> ForecastReport::Parse(const QByteArray &js
         }
         if (out->weather.isEmpty())
             throw BadData{QStringLiteral("report[0]: no areas")};
-        if (ts0.size() > 1)
-            out->pops = chancesOfRain(series(ts0, 1, QStringLiteral("report[0]")));
+        if (ts0.size() > 1) {
+            try {
+                out->pops = chancesOfRain(series(ts0, 1, QStringLiteral("report[0]")));
+            } catch (const BadData &bad) {
+                out->popsError = bad.what;
+            }
+        }
         if (ts0.size() > 2) {
             const Series temps = series(ts0, 2, QStringLiteral("report[0]"));
             for (const QJsonValue &v : temps.areas) {

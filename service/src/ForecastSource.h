@@ -24,6 +24,7 @@ struct AreasResult {
 struct OfficeResult {
     std::shared_ptr<const ForecastReport> report; ///< null on failure
     std::shared_ptr<const Overview> overview;     ///< may be null: the document goes without it
+    QString overviewError;                        ///< why there is no overview, when one was expected
     QDateTime now;                                ///< the clock for this data ("today" in JST)
     ServiceError error;                           ///< set when report is null
 };
@@ -32,6 +33,7 @@ struct OfficeResult {
 struct WarningResult {
     std::shared_ptr<const WarningReport> report; ///< null when it cannot be had: documents go with a note
     QString error;                               ///< set when report is null (for the log)
+    QDateTime confirmed; ///< when JMA last confirmed this copy (fetched or 304); invalid when not from JMA
 };
 
 /// Where the service's JMA data comes from (a folder, or JMA itself). Called from many threads.
