@@ -24,9 +24,9 @@ struct AreasResult {
 struct OfficeResult {
     std::shared_ptr<const ForecastReport> report; ///< null on failure
     std::shared_ptr<const Overview> overview;     ///< may be null: the document goes without it
-    QString overviewError;                        ///< why there is no overview, when one was expected
     QDateTime now;                                ///< the clock for this data ("today" in JST)
     ServiceError error;                           ///< set when report is null
+    QString overviewError;                        ///< why there is no overview, when one was expected
 };
 
 /// The warning file of an office, or why there is none.
