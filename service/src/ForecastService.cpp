@@ -7,6 +7,7 @@
 #include "HttpServer.h"
 #include "JmaData.h"
 #include "JstTime.h"
+#include "Warnings.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -220,11 +221,12 @@ HttpResponse ForecastService::forecast(const HttpRequest &request, std::string_v
     const QString base = baseUrl(request, m_options, m_port);
     const QString key = cityRef.class10 + u'|' + *day + u'|' + base;
     const QDate today = JstTime::toJst(office.now).date();
-    const DocumentInputs inputs{areas.areas, office.report, office.overview, warnings.report, today};
+    const DocumentInputs inputs{areas.areas,     office.report,
+                                office.overview, warnings.report,
+                                today,           WarningFreshness::Confirmed(warnings.confirmed, office.now)};
     std::optional<Served> cached = cachedDocument(key, inputs);
     if (!cached) {
-        const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(),
-                                                warnings.report.get(), *day, office.now, base);
+        const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, office, warnings, *day, base);
         if (const auto *error = std::get_if<ServiceError>(&doc))
             return fail(*error);
         // Changed when its newest data came, or when "today" moved on.
@@ -250,7 +252,7 @@ HttpResponse ForecastService::areaList(const HttpRequest &request)
         return fail(areas.error);
     const QString base = baseUrl(request, m_options, m_port);
     const QString key = QStringLiteral("areas|") + base;
-    const DocumentInputs inputs{areas.areas, {}, {}, {}, {}};
+    const DocumentInputs inputs{areas.areas, {}, {}, {}, {}, true};
     std::optional<Served> cached = cachedDocument(key, inputs);
     if (!cached) {
         // area.json carries no time of its own: the list is as new as the service's copy of it.

@@ -42,6 +42,7 @@ struct LiveSource::Entry {
     QString etag;
     QString lastModified;
     QDateTime freshUntil;
+    QDateTime confirmed; ///< when upstream last answered 200 with good data, or 304
     QDateTime nextAttempt;
     int failures = 0;
     QString lastError;
@@ -242,6 +243,7 @@ void fetchInto(LiveSource::Entry &e, const LiveSource::Job &job, const QString &
             e.lastModified = f.lastModified;
         }
         e.failures = 0;
+        e.confirmed = now;
         e.nextAttempt = QDateTime();
         e.lastError.clear();
         e.freshUntil = freshUntil(e.reportTime, now, job.refreshSecs);
@@ -343,23 +345,25 @@ OfficeResult LiveSource::Office(const QString &fileOffice)
         return out;
     }
     // The overview is welcome but not essential: without it the description is shorter.
-    QString overviewError;
     out.overview = std::static_pointer_cast<const Overview>(
         cached(job<Overview>(m_prefix + QStringLiteral("/forecast/data/overview_forecast/%1.json").arg(fileOffice),
                              &Overview::Parse, &reportTimeOf<Overview>),
-               t, overviewError));
+               t, out.overviewError));
     return out;
 }
 
 WarningResult LiveSource::WarningFile(const QString &office)
 {
     WarningResult out;
-    out.report = std::static_pointer_cast<const WarningReport>(
-        cached(job<WarningReport>(m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office),
-                                  &WarningReport::Parse, &reportTimeOf<WarningReport>, m_options.warningRefreshSecs),
-               now(), out.error));
+    const Job warnings =
+        job<WarningReport>(m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office), &WarningReport::Parse,
+                           &reportTimeOf<WarningReport>, m_options.warningRefreshSecs);
+    out.report = std::static_pointer_cast<const WarningReport>(cached(warnings, now(), out.error));
     if (out.report)
         out.error.clear();
+    const auto e = entry(warnings.path);
+    std::lock_guard lock(e->mutex);
+    out.confirmed = e->confirmed;
     return out;
 }
 
