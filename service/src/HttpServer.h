@@ -46,7 +46,8 @@ public:
         /// From a connection's start (or its last answer) to the end of the next request's headers;
         /// also the time an answer may take to be taken.
         std::chrono::milliseconds requestTime{10000};
-        int connections = 10000;         ///< open connections in all; further ones are closed at once
+        /// Open connections in all (fewer when the descriptor limit is lower); further ones are closed at once.
+        int connections = 16384;
         int connectionsPerClient = 1024; ///< per client address (a cache in front is one client)
         int backlog = 4096;              ///< listen queue for bursts (the kernel may cap it)
         int networkThreads = 0;          ///< 0: one per core
