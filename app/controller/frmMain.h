@@ -80,7 +80,7 @@ public:
     /// The refresh timer.
     QTimer *tmrCheck() const { return m_tmrCheck; }
     /// The pop-up component.
-    PopupControl *Popup() const { return m_popup; }
+    PopupControl *Popup() const { return m_popup.get(); }
     /// The menu component.
     CommandBars *Menus() const { return m_commandBars; }
     /// The parsed area list, loaded from `ForecastmapPath` on first use (none when it cannot be read).
@@ -115,6 +115,8 @@ private:
     void SetTrayIcon(bool failure);
     int PopupState() const;
     void SetInteraction(bool enabled);
+    QWidget *MenuAnchor() const;
+    void Quit();
     void BeginBusy();
     void EndBusy();
     void BuildTrayHostMenu();
@@ -124,7 +126,7 @@ private:
     QTimer *m_tmrCheck;
     roWeather *m_roWeather;
     CommandBars *m_commandBars;
-    PopupControl *m_popup;
+    std::unique_ptr<PopupControl> m_popup; // a window of its own: this form is never shown
     fSysTray *m_systray = nullptr;
     fWeather *m_weatherWidget = nullptr;
     std::unique_ptr<cInet> m_inet;

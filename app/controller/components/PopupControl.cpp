@@ -1,6 +1,7 @@
 #include "PopupControl.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -93,12 +94,15 @@ int PopupControlItem::QtTextFlags(int f)
 }
 
 PopupControl::PopupControl(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
     , m_autoClose(new QTimer(this))
 {
     m_autoClose->setSingleShot(true);
     connect(m_autoClose, &QTimer::timeout, this, &PopupControl::autoCloseDue);
+    // Showing it takes the keyboard from nobody; a click on it gives it the keyboard (Escape, and the
+    // menus it opens then hold the keyboard too, so that they close on Escape and on a click elsewhere).
+    // A window that refuses the keyboard altogether is kept iconic by some window managers.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("MS UI Gothic"), static_cast<int>(kDefaultPointSize)));
@@ -341,6 +345,8 @@ void PopupControl::mouseMoveEvent(QMouseEvent *event)
 
 void PopupControl::mousePressEvent(QMouseEvent *event)
 {
+    // The keyboard follows the click (a window manager that focuses on click does so already).
+    activateWindow();
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = indexAt(event->position().toPoint());
@@ -357,6 +363,14 @@ void PopupControl::mouseReleaseEvent(QMouseEvent *event)
     update();
     if (pressed >= 0 && pressed == released)
         emit ItemClick(m_items[static_cast<size_t>(pressed)].get()); // handlers may refill: nothing after this
+}
+
+void PopupControl::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PopupControl::enterEvent(QEnterEvent *)
