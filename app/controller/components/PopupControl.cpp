@@ -1,9 +1,11 @@
 #include "PopupControl.h"
 
+#include "WindowHints.h"
+
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -94,7 +96,9 @@ int PopupControlItem::QtTextFlags(int f)
 }
 
 PopupControl::PopupControl(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    // An ordinary window, not a tool window: window managers hide tool windows while their program is not the
+    // active one (KWin keeps them iconic), and this program's windows are never activated by showing them.
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
     , m_autoClose(new QTimer(this))
 {
@@ -107,6 +111,7 @@ PopupControl::PopupControl(QWidget *parent)
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("MS UI Gothic"), static_cast<int>(kDefaultPointSize)));
     SetSize(kDefaultWidth, kDefaultHeight);
+    platform::KeepOutOfTaskbar(*this);
     connect(m_fade, &QPropertyAnimation::finished, this, &PopupControl::onFadeFinished);
 }
 
@@ -154,11 +159,9 @@ PopupControlItem *PopupControl::FindItem(int Id)
 
 void PopupControl::SetSize(int Width, int Height)
 {
-    // A Wayland compositor tiles a toplevel it may resize; one of a fixed size floats.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        setFixedSize(Width, Height);
-    else
-        resize(Width, Height);
+    // A tiling window manager (sway, natively or on Xwayland) tiles a window it may resize; one of a fixed
+    // size floats.
+    setFixedSize(Width, Height);
 }
 
 QRect PopupControl::Placement(const QRect &Available, const QSize &Size)
@@ -180,8 +183,7 @@ void PopupControl::Show(const QPoint &ScreenPoint)
     switch (m_state) {
     case StateClosed:
         setWindowOpacity(0.0);
-        show();
-        raise();
+        show(); // a new window goes on top; asking to raise it as well makes some window managers flag it
         setState(StateOpening);
         fadeTo(1.0);
         break;
