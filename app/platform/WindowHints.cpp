@@ -19,12 +19,32 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name, uint16_t l
     return reply ? reply->atom : XCB_ATOM_NONE;
 }
 
+xcb_connection_t *x11Connection()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
 } // namespace
+
+void AllowKeyboardGrab(QWidget &menu)
+{
+    xcb_connection_t *connection = x11Connection();
+    if (connection == nullptr || !menu.isWindow())
+        return;
+    static constexpr char kMayGrab[] = "_XWAYLAND_MAY_GRAB_KEYBOARD";
+    const xcb_atom_t mayGrab = internAtom(connection, kMayGrab, sizeof kMayGrab - 1);
+    if (mayGrab == XCB_ATOM_NONE)
+        return;
+    const uint32_t yes = 1;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(menu.winId()), mayGrab,
+                        XCB_ATOM_CARDINAL, 32, 1, &yes);
+    xcb_flush(connection);
+}
 
 void KeepOutOfTaskbar(QWidget &window)
 {
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 != nullptr ? x11->connection() : nullptr;
+    xcb_connection_t *connection = x11Connection();
     if (connection == nullptr || !window.isWindow())
         return;
     const auto id = static_cast<xcb_window_t>(window.winId());

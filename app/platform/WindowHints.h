@@ -10,4 +10,8 @@ namespace platform {
 /// windows whenever the program is not the active one, and this program's windows never are.
 void KeepOutOfTaskbar(QWidget &window);
 
+/// Marks a menu window as one that may hold the keyboard while open (X11: _XWAYLAND_MAY_GRAB_KEYBOARD, which
+/// GNOME's Xwayland honours for a client's grab; without it the menu of an X client there never sees a key).
+void AllowKeyboardGrab(QWidget &menu);
+
 } // namespace platform

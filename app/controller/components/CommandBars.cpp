@@ -1,6 +1,7 @@
 #include "CommandBars.h"
 
 #include "Twips.h"
+#include "WindowHints.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +101,7 @@ int CommandBars::ShowPopup(CommandBar &Bar, int x, int y, QWidget *Anchor)
     const QPoint at = twips::TwipsToPixels({x, y}, screen);
 
     std::unique_ptr<QMenu> menu = BuildMenu(Bar, Anchor);
+    platform::AllowKeyboardGrab(*menu);
     // Where the window system gives a menu no grab (an X client's menu under a Wayland compositor), a click on
     // another program or the desktop reaches the menu only as the program losing the keyboard.
     const QPointer<QMenu> guard(menu.get());
