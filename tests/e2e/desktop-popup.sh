@@ -59,14 +59,18 @@ else
   shot() { screenshot "$DESKTOP-$1"; }
 fi
 
+# The pop-up's own window (inside the window manager's frame, if it has one): "ID X Y" on the screen.
+popup_client() {
+  xwininfo -root -tree | awk -v s="${POPUP_W}x${POPUP_H}+" 'index($0, s) && /"Skycaster"/ {split($NF, p, "+"); print $1, p[2], p[3]}' | first_line
+}
 # The pop-up as the window manager keeps it: mapped, in the normal (not iconic) state.
 popup_normal() {
-  local id; id="$(xwininfo -root -children | awk -v s="${POPUP_W}x${POPUP_H}+" 'index($0, s) && /"Skycaster"/ {print $1}' | first_line)" || return 1
+  local id x y; read -r id x y < <(popup_client) || return 1
   xprop -id "$id" WM_STATE 2>/dev/null | grep -q 'window state: Normal' && ! xprop -id "$id" _NET_WM_STATE | grep -q HIDDEN
 }
 # The day menu: the program's own menu window, opened from the pop-up's day title (185,0)-(268,25).
 open_day_menu() {
-  local px py; read -r px py < <(window_sized "$POPUP_W" "$POPUP_H") || return 1
+  local id px py; read -r id px py < <(popup_client) || return 1
   pointer_click "$(( px + 226 ))" "$(( py + 12 ))" 1 && wait_for 5 program_menu_shown
 }
 
