@@ -24,7 +24,13 @@ if [ "$DESKTOP" = gnome ]; then
   actor_centre() { shell_value "let a = $1; let [x, y] = a.get_transformed_position(); let [w, h] = a.get_transformed_size(); Math.round(x + w / 2) + ' ' + Math.round(y + h / 2)"; }
   icon_shown() { test "$(shell_value "$(indicator).visible")" = true; }
   host_menu_open() { test "$(shell_value "$(indicator).menu.isOpen")" = true; }
-  open_host_menu() { local x y; read -r x y < <(actor_centre "$(indicator)") && pointer_click "$x" "$y" 3 && wait_for 5 host_menu_open; }
+  # The shell starts in its overview, which covers every window; the desktop is there once it is left.
+  overview_left() { test "$(shell_value 'imports.ui.main.overview.hide(); imports.ui.main.overview.visible')" = false; }
+  open_host_menu() {
+    local x y
+    wait_for 20 overview_left && read -r x y < <(actor_centre "$(indicator)") && pointer_click "$x" "$y" 3 &&
+      wait_for 5 host_menu_open
+  }
   # (Eval's answer escapes what is not ASCII: ask for it URI-encoded.)
   host_menu_labels() {
     shell_value "encodeURIComponent($(indicator).menu._getMenuItems().map(i => i.label && i.label.text ? i.label.text : '-').join('|'))" |
