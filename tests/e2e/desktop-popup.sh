@@ -29,8 +29,9 @@ if [ "$DESKTOP" = gnome ]; then
   overview_left() { test "$(shell_value 'imports.ui.main.overview.hide(); imports.ui.main.overview.visible')" = false; }
   open_host_menu() {
     local x y
-    wait_for 20 overview_left && read -r x y < <(actor_centre "$(indicator)") && pointer_click "$x" "$y" 3 &&
-      wait_for 5 host_menu_open
+    wait_for 20 overview_left || return 1
+    read -r x y < <(actor_centre "$(indicator)") && pointer_click "$x" "$y" 3 || return 1
+    wait_for 5 host_menu_open
   }
   # (Eval's answer escapes what is not ASCII: ask for it URI-encoded.)
   host_menu_labels() {
