@@ -15,6 +15,7 @@
 #include "roGeneralDate.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -268,13 +269,14 @@ TEST(ForecastDocument, UnknownCitiesAndDaysAreRefused)
 // A code missing from the table falls back on its group; one outside every group is refused.
 TEST(ForecastDocument, UnknownWeatherCodesFallBackOnTheirGroup)
 {
-    REQUIRE_FIXTURES();
     QString error;
-    QByteArray json = servicetest::fixture(QStringLiteral("forecast/130000_2026-01-05T1700.json"));
-    json.replace("\"weatherCodes\":[\"111\",\"101\",\"211\"]", "\"weatherCodes\":[\"129\",\"227\",\"999\"]");
+    QFile file(kOwnData + QStringLiteral("/forecast/130000.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray json = file.readAll();
+    json.replace(R"("weatherCodes": ["100", "101", "200"])", R"("weatherCodes": ["129", "227", "999"])");
     const auto report = ForecastReport::Parse(json, error);
     ASSERT_TRUE(report) << error.toStdString();
-    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T17:00:00+09:00");
+    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T11:00:00+09:00", kOwnData);
     ASSERT_TRUE(base.areas);
     const Fixture f{base.areas, report, nullptr, report->reportTime, nullptr};
     const auto today = document(f, QStringLiteral("130010"), QStringLiteral("today"));
