@@ -97,8 +97,8 @@ int CommandBars::ShowPopup(CommandBar &Bar, int x, int y, QWidget *Anchor)
         return 0;
     }
     // The menu must belong to the screen the point lies on, so convert with that screen's factor.
-    const QScreen *screen = QGuiApplication::screenAt(twips::TwipsToPixels({x, y}));
-    const QPoint at = twips::TwipsToPixels({x, y}, screen);
+    const QScreen *screen = QGuiApplication::screenAt(twips::TwipsToPixels(QPoint(x, y)));
+    const QPoint at = twips::TwipsToPixels(QPoint(x, y), screen);
 
     std::unique_ptr<QMenu> menu = BuildMenu(Bar, Anchor);
     platform::AllowKeyboardGrab(*menu);
