@@ -6,7 +6,6 @@
 #   tests/support/desktop-session.sh gnome|kde tests/e2e/desktop-popup.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 : "${DESKTOP:?run inside tests/support/desktop-session.sh}"
-
 # --- the two desktops' ways of pointing, typing and finding the icon ---
 if [ "$DESKTOP" = gnome ]; then
   shell_eval() { gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval "$1"; }
@@ -33,7 +32,6 @@ if [ "$DESKTOP" = gnome ]; then
     read -r x y < <(actor_centre "$(indicator)") && pointer_click "$x" "$y" 3 || return 1
     wait_for 5 host_menu_open
   }
-  # (Eval's answer escapes what is not ASCII: ask for it URI-encoded.)
   host_menu_labels() {
     shell_value "encodeURIComponent($(indicator).menu._getMenuItems().map(i => i.label && i.label.text ? i.label.text : '-').join('|'))" |
       python3 -c 'import sys, urllib.parse; print(urllib.parse.unquote(sys.stdin.read().strip()))'

@@ -45,13 +45,11 @@ check "pop-up shown again" wait_for 10 popup_shown
 settle
 screenshot popup-tomorrow
 
-# Window managers that hide tool windows of an inactive program, or windows whose owner is never shown, would
-# hide it: it is an ordinary window that belongs to no other.
+# An ordinary window that belongs to no other (window managers hide tool windows of an inactive program).
 popup_id() { xwininfo -root -tree | awk -v s="${POPUP_W}x${POPUP_H}+" 'index($0, s) && /"Skycaster"/ {print $1}' | first_line; }
 check "pop-up belongs to no other window" bash -c "xprop -id '$(popup_id)' WM_TRANSIENT_FOR | grep -q 'not found'"
 popup_type() { xprop -id "$(popup_id)" _NET_WM_WINDOW_TYPE; }
 check "pop-up is an ordinary window, not a tool window" bash -c "[[ '$(popup_type)' == *_NET_WM_WINDOW_TYPE_NORMAL* && '$(popup_type)' != *UTILITY* ]]"
-# The day menu closes on Escape and on a click elsewhere.
 click_popup 226 12
 check "day menu opens" wait_for 5 program_menu_shown
 xdotool key Escape

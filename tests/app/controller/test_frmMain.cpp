@@ -74,12 +74,8 @@ TEST_F(FormWithService, QuitEndsTheMenuThatIsOpenAndClosesThePopup)
         menuWasOpen = QApplication::activePopupWidget() != nullptr;
         form.ExecuteCommand(frmMain::QuitCommand);
     });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { // a failure ends the menu instead of hanging the test
-        if (QWidget *menu = QApplication::activePopupWidget())
-            menu->close();
-    });
+    QTimer watchdog; // a failure ends the menu instead of hanging the test
+    watchdog.callOnTimeout([] { QApplication::closeAllWindows(); });
     watchdog.start(5000);
     form.ShowPopUpMenu(0, 0);
     EXPECT_TRUE(watchdog.isActive()); // the menu ended at once, not by the watchdog
