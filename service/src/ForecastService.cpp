@@ -239,8 +239,7 @@ HttpResponse ForecastService::forecast(const HttpRequest &request, std::string_v
                 modified = t;
         }
         auto [bytes, etag, lastModified, time] = served(std::get<ForecastDocument>(doc).Write(), modified);
-        cached = Served{std::move(bytes), std::move(etag), std::move(lastModified), time};
-        storeDocument(key, inputs, *cached);
+        cached = storeDocument(key, inputs, {std::move(bytes), std::move(etag), std::move(lastModified), time});
     }
     return document(request, *cached, m_options.documentMaxAgeSecs);
 }
@@ -258,8 +257,7 @@ HttpResponse ForecastService::areaList(const HttpRequest &request)
         // area.json carries no time of its own: the list is as new as the service's copy of it.
         auto [bytes, etag, lastModified, time] =
             served(AreaListWriter::Write(*areas.areas, base), QDateTime::currentDateTimeUtc());
-        cached = Served{std::move(bytes), std::move(etag), std::move(lastModified), time};
-        storeDocument(key, inputs, *cached);
+        cached = storeDocument(key, inputs, {std::move(bytes), std::move(etag), std::move(lastModified), time});
     }
     return document(request, *cached, kAreaListMaxAgeSecs);
 }
@@ -299,14 +297,29 @@ std::optional<ForecastService::Served> ForecastService::cachedDocument(const QSt
     return it->served;
 }
 
-void ForecastService::storeDocument(const QString &key, const DocumentInputs &inputs, const Served &served)
+ForecastService::Served ForecastService::storeDocument(const QString &key, const DocumentInputs &inputs, Served served)
 {
     // Keys include the Host a client used: bound the table so odd Host headers cannot grow it for ever.
     constexpr qsizetype kMaxDocuments = 2048;
     std::lock_guard lock(m_cacheMutex);
+    if (const auto it = m_documents.constFind(key); it != m_documents.constEnd()) {
+        const Served &before = it->served;
+        // A document may change with no newer data (warnings gone stale, an older report): its date must
+        // still move on, or a client asking If-Modified-Since keeps the old warnings.
+        if (before.etag == served.etag) {
+            served.modified = before.modified;
+            served.lastModified = before.lastModified;
+        } else if (served.modified <= before.modified) {
+            served.modified = std::max(QDateTime::currentDateTimeUtc(), before.modified.addSecs(1));
+            served.modified.setTime(
+                QTime(served.modified.time().hour(), served.modified.time().minute(), served.modified.time().second()));
+            served.lastModified = httpDate(served.modified).toStdString();
+        }
+    }
     if (m_documents.size() >= kMaxDocuments)
         m_documents.clear();
     m_documents.insert(key, {inputs, served});
+    return served;
 }
 
 bool ForecastService::OpenAccessLog(const QString &path, QString &error)

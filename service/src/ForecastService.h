@@ -83,7 +83,8 @@ private:
     HttpResponse document(const HttpRequest &request, const Served &served, int maxAgeSecs) const;
     /// A document built before from the very same data, or null.
     std::optional<Served> cachedDocument(const QString &key, const DocumentInputs &inputs);
-    void storeDocument(const QString &key, const DocumentInputs &inputs, const Served &served);
+    /// Keeps `served` for `key`; returns it with a date that moved on if its bytes changed.
+    Served storeDocument(const QString &key, const DocumentInputs &inputs, Served served);
     void logAccess(std::string_view method, std::string_view target, int status);
 
     std::mutex m_cacheMutex;

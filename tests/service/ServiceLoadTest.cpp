@@ -410,6 +410,39 @@ TEST(ForecastServiceLoad, DocumentsAnswerTheirValidatorsWith304)
     }
 }
 
+// A document that changes with no newer data (here the warning withdrawn by an older report) still gets
+// a later Last-Modified: a client asking If-Modified-Since must not keep the old warning.
+TEST(ForecastServiceLoad, AChangedDocumentIsNeverNotModified)
+{
+    QTemporaryDir dir;
+    for (QDirIterator it(kDemo, {QStringLiteral("*.json")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString relative = QDir(kDemo).relativeFilePath(it.next());
+        testsupport::writeFile(dir.filePath(relative), testsupport::readAll(it.filePath()));
+    }
+    QString error;
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(dir.path(), {}, error);
+    ASSERT_TRUE(source) << error.toStdString();
+    ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
+    ASSERT_TRUE(service.Start(error)) << error.toStdString();
+    httplib::Client client("127.0.0.1", service.Port());
+    const auto first = client.Get(kTokyo.c_str());
+    ASSERT_TRUE(first && first->body.find("乾燥注意報") != std::string::npos);
+    const httplib::Headers since{{"If-Modified-Since", first->get_header_value("Last-Modified")}};
+    const QString file = dir.filePath(QStringLiteral("warning-r8/130000.json"));
+    QFile::remove(file);
+    testsupport::writeFile(file, R"([{"reportDatetime":"2026-01-05T09:00:00+09:00","publishingOffice":"気象庁",)"
+                                 R"("warning":{"class10Items":[{"areaCode":"130010","kinds":[]}]}}])");
+    EXPECT_TRUE(eventually([&] {
+        const auto r = client.Get(kTokyo.c_str(), since);
+        return r && r->status == 200 && r->body.find("乾燥注意報") == std::string::npos;
+    }));
+    const auto changed = client.Get(kTokyo.c_str());
+    ASSERT_TRUE(changed);
+    const auto again = client.Get(kTokyo.c_str(), {{"If-Modified-Since", changed->get_header_value("Last-Modified")}});
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->status, 304);
+}
+
 // A log line stays one line whatever a request holds: raw control characters are refused before any
 // handler sees them, and the backslash that would start an escape is written escaped.
 TEST(ForecastServiceLoad, AccessLogLinesStayOneLine)
