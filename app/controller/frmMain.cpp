@@ -17,7 +17,6 @@
 #include "fSysTray.h"
 #include "fWeather.h"
 #include "modInternetProc.h"
-#include "modMain.h"
 #include "modPopup.h"
 #include "modShellExecute.h"
 #include "roWeather.h"
@@ -96,7 +95,7 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     , m_popup(new PopupControl(this))
     , m_inet(std::make_unique<cInet>())
     , m_clock([] { return QDateTime::currentDateTime(); })
-    , m_settingsDialog([] { return modMain::ShowSettings(); })
+    , m_settingsDialog([] { return false; })
 {
     setWindowTitle(QStringLiteral("CloudPane"));
     setObjectName(QStringLiteral("frmMain"));

@@ -64,21 +64,23 @@ void reportBundledService(const cBundledService &service, cBundledService::Outco
         std::fprintf(stderr, "skycaster: the forecast service shipped with the program did not start\n");
 }
 
+// The settings dialog, modal; true when the user saved.
+bool showSettings()
+{
+    frmSetting dialog;
+    return dialog.ShowSettingManager();
+}
+
 void runMainForm()
 {
     frmMain form;
+    form.setSettingsDialog(showSettings);
     form.Load();
     form.Start();
     form.Unload();
 }
 
 } // namespace
-
-bool ShowSettings(QWidget *owner)
-{
-    frmSetting dialog(owner);
-    return dialog.ShowSettingManager(owner);
-}
 
 int Main(int argc, char **argv)
 {
@@ -104,7 +106,7 @@ int Main(int argc, char **argv)
     reportBundledService(bundledService, bundledService.StartIfNeeded(
                                              AppSettings().WeatherServiceURL(),
                                              cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
-    if (!AppSettings().CityID().isEmpty() || ShowSettings())
+    if (!AppSettings().CityID().isEmpty() || showSettings())
         runMainForm();
     SetAppSettings(nullptr);
     return 0;

@@ -1,7 +1,5 @@
 #include "cSettingPage.h"
 
-#include "frmSetting.h"
-
 cSettingPage::cSettingPage(QWidget *parent)
     : QWidget(parent)
 {
@@ -9,19 +7,3 @@ cSettingPage::cSettingPage(QWidget *parent)
 }
 
 cSettingPage::~cSettingPage() = default;
-
-frmSetting *cSettingPage::objParent() const
-{
-    return m_objParent.data();
-}
-
-void cSettingPage::setObjParent(frmSetting *vData)
-{
-    m_objParent = vData;
-}
-
-void cSettingPage::MarkChanged()
-{
-    if (m_objParent)
-        m_objParent->setChanged(true);
-}

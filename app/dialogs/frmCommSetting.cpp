@@ -151,6 +151,12 @@ void frmCommSetting::LetProperty()
     settings.setProxyPassword(trimBlanks(m_txtProxyPassword->text()));
 }
 
+QList<QWidget *> frmCommSetting::TabChain() const
+{
+    return {m_optMethod[0],           m_optMethod[1], m_txtProxyServer,  m_txtProxyPort,
+            m_chkProxyAuthentication, m_txtProxyUser, m_txtProxyPassword};
+}
+
 bool frmCommSetting::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusIn) {

@@ -131,6 +131,11 @@ void frmGeneralSetting::LetProperty()
     settings.setShowTopMost(m_chkShowTopMost->isChecked());
 }
 
+QList<QWidget *> frmGeneralSetting::TabChain() const
+{
+    return {m_treeView1, m_chkShowDeskTop, m_chkShowTopMost, m_cmdGetCities};
+}
+
 QTreeWidgetItem *frmGeneralSetting::FindNode(const QString &key) const
 {
     return m_nodesByKey.value(key, nullptr);

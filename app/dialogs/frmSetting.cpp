@@ -47,11 +47,9 @@ frmSetting::frmSetting(QWidget *parent)
     dialogs::PlaceInTwips(m_tabControl, 45, 90, 6540, 4425);
 
     m_general = new frmGeneralSetting(m_tabControl);
-    m_general->setObjParent(this);
     m_tabControl->insertTab(0, m_general, dialogs::GeneralTabIcon(), m_general->windowTitle());
 
     m_comm = new frmCommSetting(m_tabControl);
-    m_comm->setObjParent(this);
     m_tabControl->insertTab(1, m_comm, dialogs::ConnectionTabIcon(), m_comm->windowTitle());
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -64,22 +62,12 @@ frmSetting::frmSetting(QWidget *parent)
     dialogs::PlaceInTwips(m_cmdCancel, 5130, 4545, 1455, 330);
 
     // Tab strip, the controls of the shown page, then OK and Cancel.
-    QWidget *chain[] = {m_tabControl->tabBar(),
-                        m_general->TreeView1(),
-                        m_general->chkShowDeskTop(),
-                        m_general->chkShowTopMost(),
-                        m_general->cmdGetCities(),
-                        m_comm->optMethod(0),
-                        m_comm->optMethod(1),
-                        m_comm->txtProxyServer(),
-                        m_comm->txtProxyPort(),
-                        m_comm->chkProxyAuthentication(),
-                        m_comm->txtProxyUser(),
-                        m_comm->txtProxyPassword(),
-                        m_cmdOK,
-                        m_cmdCancel};
-    for (std::size_t i = 1; i < std::size(chain); ++i)
+    const QList<QWidget *> chain = QList<QWidget *>{m_tabControl->tabBar()} + m_general->TabChain() +
+                                   m_comm->TabChain() + QList<QWidget *>{m_cmdOK, m_cmdCancel};
+    for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+    for (const cSettingPage *page : {static_cast<cSettingPage *>(m_general), static_cast<cSettingPage *>(m_comm)})
+        connect(page, &cSettingPage::Changed, this, [this] { setChanged(true); });
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmSetting::cmdOK_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmSetting::cmdCancel_Click);
