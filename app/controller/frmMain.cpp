@@ -125,9 +125,7 @@ frmMain::~frmMain() = default;
 void frmMain::Load()
 {
     ApplySkin();
-    const QIcon icon = c32BitIcon().SetIcon2(this, QStringLiteral("AAA"), true);
-    // Every window of the program (settings dialog, pop-ups) shows it in task bars and window switchers.
-    QApplication::setWindowIcon(icon);
+    c32BitIcon().SetIcon(this, QStringLiteral("AAA"), true);
     m_systray = new fSysTray(this);
     BuildTrayHostMenu();
     ConnectTray();

@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "PlatformStartup.h"
+#include "c32BitIcon.h"
 #include "cBundledService.h"
 #include "cInitComn.h"
 #include "cServiceProcess.h"
@@ -88,6 +89,8 @@ int Main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skycaster"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window of the program (the first-start settings dialog, pop-ups) shows it in task bars and switchers.
+    QApplication::setWindowIcon(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")));
 
     const auto instanceLock = lockSingleInstance();
     if (!instanceLock)

@@ -41,8 +41,6 @@ public:
     /// window elsewhere than Draw asked (a compositor that places windows itself), the centre asked for: the
     /// user's stored position is not replaced by the compositor's choice.
     void GetCenter(int &lX, int &lY) const;
-    /// True once the window is known to be where Draw last asked, or the user has moved it since.
-    bool PlacedAsAsked() const { return m_placed; }
     /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
     void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
 
@@ -84,7 +82,7 @@ private:
     QImage m_picture;
     QColor m_colorKey;
     bool m_dragging = false;
-    QRect m_requested; ///< the window rectangle Draw last asked for (null before the first Draw)
-    bool m_placed = false;
+    QRect m_requested;     ///< the window rectangle Draw last asked for (null before the first Draw)
+    bool m_placed = false; ///< the window is where Draw last asked, or the user has moved it since
     QPoint m_dragOffset;
 };
