@@ -36,7 +36,7 @@ frmCommSetting::frmCommSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("接続設定"));
     setAccessibleName(QStringLiteral("接続設定"));
-    setFixedSize(twips::TwipsToPixels(QSize(6360, 3435), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6360, 3435), screen()).size());
 
     m_label1 = new QLabel(QStringLiteral("接続方法"), this);
     dialogs::PlaceInTwips(m_label1, 225, 180, 1590, 195);

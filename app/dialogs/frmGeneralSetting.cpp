@@ -55,7 +55,7 @@ frmGeneralSetting::frmGeneralSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("基本設定"));
     setAccessibleName(QStringLiteral("基本設定"));
-    setFixedSize(twips::TwipsToPixels(QSize(6360, 3990), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6360, 3990), screen()).size());
 
     m_label1 = new QLabel(QStringLiteral("表示する地域(&A):"), this);
     dialogs::PlaceInTwips(m_label1, 180, 90, 1500, 195);

@@ -46,8 +46,6 @@ public:
 
     /// The window geometry for a centre, the label's size and the picture's size.
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
-    /// Nearest integer, halves to the even neighbour.
-    static double RoundHalfEven(double value);
 
     /// The picture box.
     QLabel *picImage() const { return m_picImage; }

@@ -1,4 +1,5 @@
 #include "StyledToolTip.h"
+#include "Twips.h"
 #include "cUniqTTT.h"
 #include "fWeather.h"
 #include "roLabel.h"
@@ -47,16 +48,6 @@ TEST(fWeatherLayout, WorkedExamples)
     // A centre near the integer limit: the centre becomes the corner instead of overflowing.
     const fWeather::Layout edge = fWeather::ComputeLayout(INT_MIN, INT_MIN, QSize(80, 30), QSize(60, 40));
     EXPECT_EQ(edge.window.topLeft(), QPoint(INT_MIN, INT_MIN));
-}
-
-TEST(fWeatherLayout, RoundingHalvesGoToEven)
-{
-    EXPECT_EQ(fWeather::RoundHalfEven(449.5), 450);
-    EXPECT_EQ(fWeather::RoundHalfEven(450.5), 450);
-    EXPECT_EQ(fWeather::RoundHalfEven(-0.5), 0);
-    EXPECT_EQ(fWeather::RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(fWeather::RoundHalfEven(2.4999), 2);
-    EXPECT_EQ(fWeather::RoundHalfEven(2.5001), 3);
 }
 
 class fWeatherTest : public ::testing::Test {
@@ -127,7 +118,7 @@ TEST_F(fWeatherTest, DrawPlacesPictureAndTextAroundTheCentre)
     widget.GetCenter(x, y);
     EXPECT_NEAR(x, 500, 1);
     EXPECT_NEAR(y, 300, 1);
-    EXPECT_EQ(x, static_cast<int>(fWeather::RoundHalfEven(widget.width() / 2.0 + widget.x())));
+    EXPECT_EQ(x, static_cast<int>(twips::RoundHalfEven(widget.width() / 2.0 + widget.x())));
     EXPECT_DOUBLE_EQ(widget.windowOpacity(), 220.0 / 255.0);
 }
 
