@@ -65,17 +65,10 @@ void reportBundledService(const cBundledService &service, cBundledService::Outco
         std::fprintf(stderr, "skycaster: the forecast service shipped with the program did not start\n");
 }
 
-// The settings dialog, modal; true when the user saved.
-bool showSettings()
-{
-    frmSetting dialog;
-    return dialog.ShowSettingManager();
-}
-
 void runMainForm()
 {
     frmMain form;
-    form.setSettingsDialog(showSettings);
+    form.setSettingsDialog([] { return frmSetting().ShowSettingManager(); });
     form.Load();
     form.Start();
     form.Unload();
@@ -109,7 +102,7 @@ int Main(int argc, char **argv)
     reportBundledService(bundledService, bundledService.StartIfNeeded(
                                              AppSettings().WeatherServiceURL(),
                                              cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
-    if (!AppSettings().CityID().isEmpty() || showSettings())
+    if (!AppSettings().CityID().isEmpty() || frmSetting().ShowSettingManager())
         runMainForm();
     SetAppSettings(nullptr);
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -11,8 +12,11 @@ class cSettingPage : public QWidget {
     Q_OBJECT
 public:
     /// A borderless page window; the dialog inserts it into its tab control.
-    explicit cSettingPage(QWidget *parent = nullptr);
-    ~cSettingPage() override;
+    explicit cSettingPage(QWidget *parent = nullptr)
+        : QWidget(parent)
+    {
+        setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+    }
 
     /// Copies the current settings into the page's controls.
     virtual void GetProperty() = 0;

@@ -36,7 +36,7 @@ frmSetting::frmSetting(QWidget *parent)
     setWindowTitle(QStringLiteral("設定画面"));
     setAccessibleName(QStringLiteral("設定画面"));
     setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(twips::TwipsToPixels(QSize(6630, 5010), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6630, 5010), screen()).size());
     setSizeGripEnabled(false);
 
     LoadSkin();
@@ -96,7 +96,8 @@ bool frmSetting::ShowSettingManager(QWidget *owner)
         } else {
             pos = dialogs::CentredPosition(screenSize, dialogSize, nullptr);
         }
-        move(screenRect.topLeft() + QPoint(twips::RoundHalfEven(pos.x() / tx), twips::RoundHalfEven(pos.y() / ty)));
+        move(screenRect.topLeft() + QPoint(static_cast<int>(twips::RoundHalfEven(pos.x() / tx)),
+                                           static_cast<int>(twips::RoundHalfEven(pos.y() / ty))));
     }
 
     m_general->GetProperty();
