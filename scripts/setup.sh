@@ -6,10 +6,10 @@ set -euo pipefail
 packages=(
   # build
   cmake g++ ninja-build ccache pkg-config
-  qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libssl-dev libxcb1-dev
+  qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libboost-dev libssl-dev libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
-  xvfb xdotool wmctrl x11-utils imagemagick trayer openbox xcompmgr tinyproxy procps tzdata wrk
+  xvfb xdotool wmctrl x11-utils imagemagick trayer openbox xcompmgr tinyproxy nginx procps tzdata wrk
   # service units, socket activation, private network namespaces, the Debian package and its checks
   systemd util-linux iproute2 curl dpkg-dev lintian
   # StatusNotifierItem tray hosts on a private D-Bus session
@@ -17,6 +17,10 @@ packages=(
   # the program at run time
   fonts-ipafont-gothic xdg-utils
 )
+# The scenarios on real desktops (scripts/test.sh --desktops): GNOME Shell with AppIndicator, KDE Plasma on X11.
+if [ "${SKYCASTER_SETUP_DESKTOPS:-0}" = 1 ]; then
+  packages+=(gnome-shell gnome-shell-extension-appindicator plasma-workspace kwin-x11 plasma-desktop)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -46,6 +46,8 @@ public:
 
     /// The window geometry for a centre, the label's size and the picture's size.
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
+    /// The picture with its key colour (the top-left pixel's) made fully transparent.
+    static QImage KeyedOut(const QImage &picture);
 
     /// The picture box.
     QLabel *picImage() const { return m_picImage; }
@@ -73,6 +75,7 @@ private:
     bool HandleMouse(QObject *source, QMouseEvent *event);
     void SetTopmost(bool topmost);
     void UpdateMask(QSize windowSize);
+    void NotePlacementRefused();
 
     QLabel *m_picImage;
     roLabel *m_telop;
@@ -80,7 +83,8 @@ private:
     QImage m_picture;
     QColor m_colorKey;
     bool m_dragging = false;
-    QRect m_requested;     ///< the window rectangle Draw last asked for (null before the first Draw)
-    bool m_placed = false; ///< the window is where Draw last asked, or the user has moved it since
+    QRect m_requested;             ///< the window rectangle Draw last asked for (null before the first Draw)
+    bool m_placed = false;         ///< the window is where Draw last asked, or the user has moved it since
+    bool m_placementNoted = false; ///< the log has said once that the window system places the widget
     QPoint m_dragOffset;
 };

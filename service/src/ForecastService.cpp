@@ -4,20 +4,18 @@
 #include "ForecastBuilder.h"
 #include "ForecastIcons.h"
 #include "ForecastSource.h"
+#include "HttpServer.h"
 #include "JmaData.h"
 #include "JstTime.h"
 #include "Warnings.h"
 
+#include <QCryptographicHash>
 #include <QFile>
-#include <QRegularExpression>
+#include <QLocale>
+#include <QUrlQuery>
 
-#include <httplib.h>
-
+#include <algorithm>
 #include <chrono>
-
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 
 namespace forecastd {
 
@@ -25,23 +23,41 @@ namespace {
 
 constexpr const char *kXml = "application/xml; charset=utf-8";
 constexpr const char *kText = "text/plain; charset=utf-8";
+/// The area list follows area.json, which changes a few times a year.
+constexpr int kAreaListMaxAgeSecs = 3600;
 
-void fail(httplib::Response &res, const ServiceError &error)
+HttpResponse fail(const ServiceError &error)
 {
-    res.status = error.status;
-    res.set_content(error.text.toStdString() + "\n", kText);
+    return {error.status, kText, (error.text + u'\n').toUtf8(), {}};
+}
+
+/// A plain host[:port]: letters, digits, dots and dashes, or a bracketed IPv6 address.
+bool plainHost(std::string_view host)
+{
+    const auto colon = host.rfind(':');
+    std::string_view name = host;
+    if (colon != std::string_view::npos && (host.front() != '[' || host[colon - 1] == ']')) {
+        const std::string_view port = host.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || !std::all_of(port.begin(), port.end(), ::isdigit))
+            return false;
+        name = host.substr(0, colon);
+    }
+    if (name.size() > 2 && name.front() == '[' && name.back() == ']')
+        return std::all_of(name.begin() + 1, name.end() - 1,
+                           [](char c) { return isxdigit(c) || c == ':' || c == '.'; });
+    return !name.empty() &&
+           std::all_of(name.begin(), name.end(), [](char c) { return isalnum(c) || c == '.' || c == '-'; });
 }
 
 /// The service's own absolute base URL for this request.
-QString baseUrl(const httplib::Request &req, const ForecastService::Options &options, int port)
+QString baseUrl(const HttpRequest &req, const ForecastService::Options &options, int port)
 {
     if (!options.publicUrl.isEmpty())
         return options.publicUrl;
     // Only a plain host[:port] is echoed back into documents; anything else falls back on the bound address.
-    static const QRegularExpression plainHost(QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9.-]+)(:[0-9]{1,5})?$"));
-    const QString host = QString::fromStdString(req.get_header_value("Host"));
-    if (plainHost.match(host).hasMatch())
-        return QStringLiteral("http://") + host;
+    const std::string_view host = req.Header("Host");
+    if (!host.empty() && host.size() < 256 && plainHost(host))
+        return QStringLiteral("http://") + QString::fromLatin1(host.data(), qsizetype(host.size()));
     QString bind = options.bind;
     if (bind == QLatin1String("0.0.0.0") || bind.isEmpty())
         bind = QStringLiteral("127.0.0.1");
@@ -50,30 +66,65 @@ QString baseUrl(const httplib::Request &req, const ForecastService::Options &opt
     return QStringLiteral("http://%1:%2").arg(bind).arg(port);
 }
 
-/// httplib's server, able to serve on a socket someone else bound (systemd's socket activation).
-class AdoptingServer : public httplib::Server {
-public:
-    void adopt(int fd)
-    {
-        // Answers are small: send them at once (httplib sets this only on sockets it creates).
-        const int on = 1;
-        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        svr_sock_ = fd;
-    }
-};
-
-/// The port a bound socket listens on, or 0.
-int boundPort(int fd)
+QString httpDate(const QDateTime &time)
 {
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-        return 0;
-    if (address.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in &>(address).sin_port);
-    if (address.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6 &>(address).sin6_port);
-    return 0;
+    return QLocale::c().toString(time.toUTC(), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+}
+
+/// Bytes and validators of a new document; last modified when the newest of its data was.
+auto served(QByteArray bytes, QDateTime modified)
+{
+    modified = modified.toUTC();
+    modified.setTime(QTime(modified.time().hour(), modified.time().minute(), modified.time().second()));
+    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(24);
+    return std::make_tuple(std::move(bytes), '"' + hash.toStdString() + '"', httpDate(modified).toStdString(),
+                           modified);
+}
+
+/// If-None-Match holds this tag (weak comparison, as for GET), or "*".
+bool tagListed(std::string_view list, std::string_view etag)
+{
+    while (!list.empty()) {
+        const auto comma = list.find(',');
+        std::string_view tag = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+        while (!tag.empty() && (tag.front() == ' ' || tag.front() == '\t'))
+            tag.remove_prefix(1);
+        while (!tag.empty() && (tag.back() == ' ' || tag.back() == '\t'))
+            tag.remove_suffix(1);
+        if (tag.substr(0, 2) == "W/")
+            tag.remove_prefix(2);
+        if (tag == "*" || tag == etag)
+            return true;
+    }
+    return false;
+}
+
+/// The query's value for `name`, percent-decoded; nullopt when the query has no such item.
+std::optional<QString> queryValue(std::string_view query, const QString &name)
+{
+    const QUrlQuery items(QString::fromUtf8(query.data(), qsizetype(query.size())));
+    if (!items.hasQueryItem(name))
+        return std::nullopt;
+    return items.queryItemValue(name, QUrl::FullyDecoded);
+}
+
+/// The text with control characters (and backslashes) as \xNN, so a line in the log stays one line.
+std::string escaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f || c == '\\') {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -82,16 +133,21 @@ ForecastService::ForecastService(std::shared_ptr<ForecastSource> source, Options
     : m_source(std::move(source))
     , m_options(std::move(options))
     , m_icons(std::make_unique<ForecastIcons>())
-    , m_server(std::make_unique<AdoptingServer>())
 {
     while (m_options.publicUrl.endsWith(u'/'))
         m_options.publicUrl.chop(1);
-    route();
-    m_server->set_logger([this](const httplib::Request &req, const httplib::Response &res) {
-        m_lastRequest = std::chrono::steady_clock::now().time_since_epoch().count();
-        if (m_accessLog)
-            logAccess(req.method, req.target, res.status);
-    });
+    HttpServer::Limits limits;
+    // Answers that may wait on the network are taken off the network threads.
+    if (m_source->MayWait())
+        limits.handlerThreads = 32;
+    m_server = std::make_unique<HttpServer>([this](const HttpRequest &request) { return answer(request); },
+                                            [this](std::string_view method, std::string_view target, int status) {
+                                                m_lastRequest =
+                                                    std::chrono::steady_clock::now().time_since_epoch().count();
+                                                if (m_accessLog)
+                                                    logAccess(method, target, status);
+                                            },
+                                            limits);
 }
 
 ForecastService::~ForecastService()
@@ -99,104 +155,158 @@ ForecastService::~ForecastService()
     Stop();
 }
 
-void ForecastService::logAccess(const std::string &method, const std::string &target, int status)
+void ForecastService::logAccess(std::string_view method, std::string_view target, int status)
 {
     // One line per request, written whole so a reader never sees half a line.
+    // A request refused before its line was read has neither method nor target.
+    const std::string line = (method.empty() ? "-" : escaped(method)) + ' ' + (target.empty() ? "-" : escaped(target)) +
+                             ' ' + std::to_string(status) + '\n';
     std::lock_guard lock(m_logMutex);
-    std::fprintf(m_accessLog.get(), "%s %s %d\n", method.c_str(), target.c_str(), status);
+    std::fwrite(line.data(), 1, line.size(), m_accessLog.get());
     std::fflush(m_accessLog.get());
 }
 
-void ForecastService::route()
+HttpResponse ForecastService::answer(const HttpRequest &request)
 {
-    m_server->Get("/forecast/webservice/rest/v1", [this](const httplib::Request &req, httplib::Response &res) {
-        const QString city = QString::fromStdString(req.get_param_value("city"));
-        const QString day = QString::fromStdString(req.get_param_value("day"));
-        if (!req.has_param("city") || !req.has_param("day"))
-            return fail(res, {400, QStringLiteral("city and day are required")});
-        if (!ForecastBuilder::DayIndex(day))
-            return fail(res, {400, QStringLiteral("day must be today, tomorrow or dayaftertomorrow")});
-        const AreasResult areas = m_source->Areas();
-        if (!areas.areas)
-            return fail(res, areas.error);
-        const auto ref = ForecastBuilder::ResolveCity(*areas.areas, city);
-        if (const auto *error = std::get_if<ServiceError>(&ref))
-            return fail(res, *error);
-        const CityRef &cityRef = std::get<CityRef>(ref);
-        const OfficeResult office = m_source->Office(cityRef.fileOffice);
-        if (!office.report)
-            return fail(res, office.error);
-        // Warnings are welcome but not essential: without them the document says so.
-        WarningResult warnings;
-        if (ForecastBuilder::CarriesWarnings(day))
-            warnings = m_source->WarningFile(cityRef.office);
-        const QString base = baseUrl(req, m_options, m_port);
-        const QString key = cityRef.class10 + u'|' + day + u'|' + base;
-        const DocumentInputs inputs{areas.areas,
-                                    office.report,
-                                    office.overview,
-                                    warnings.report,
-                                    JstTime::toJst(office.now).date(),
-                                    WarningFreshness::Confirmed(warnings.confirmed, office.now)};
-        QByteArray bytes = cachedDocument(key, inputs);
-        if (bytes.isEmpty()) {
-            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, office, warnings, day, base);
-            if (const auto *error = std::get_if<ServiceError>(&doc))
-                return fail(res, *error);
-            bytes = std::get<ForecastDocument>(doc).Write();
-            storeDocument(key, inputs, bytes);
-        }
-        res.set_header("Cache-Control", "no-cache");
-        res.set_content(bytes.constData(), size_t(bytes.size()), kXml);
-    });
-
-    m_server->Get("/forecast/rss/forecastmap.xml", [this](const httplib::Request &req, httplib::Response &res) {
-        const AreasResult areas = m_source->Areas();
-        if (!areas.areas)
-            return fail(res, areas.error);
-        res.set_content(AreaListWriter::Write(*areas.areas, baseUrl(req, m_options, m_port)).toStdString(), kXml);
-    });
-
-    m_server->Get(R"(/forecast/img/([0-9]{3})\.png)", [this](const httplib::Request &req, httplib::Response &res) {
-        const QByteArray png = m_icons->Png(QString::fromStdString(req.matches[1]));
+    const std::string_view target = request.Target();
+    const auto mark = target.find('?');
+    const std::string_view path = target.substr(0, mark);
+    const std::string_view query = mark == std::string_view::npos ? std::string_view() : target.substr(mark + 1);
+    if (path == "/forecast/webservice/rest/v1")
+        return forecast(request, query);
+    if (path == "/forecast/rss/forecastmap.xml")
+        return areaList(request);
+    constexpr std::string_view icons = "/forecast/img/";
+    if (path.size() == icons.size() + 7 && path.substr(0, icons.size()) == icons &&
+        path.substr(path.size() - 4) == ".png") {
+        const std::string_view name = path.substr(icons.size(), 3);
+        const QByteArray png = std::all_of(name.begin(), name.end(), ::isdigit)
+                                   ? m_icons->Png(QString::fromLatin1(name.data(), 3))
+                                   : QByteArray();
         if (png.isEmpty())
-            return fail(res, {404, QStringLiteral("no such icon")});
-        res.set_header("Cache-Control", "max-age=86400");
-        res.set_content(png.toStdString(), "image/png");
-    });
-
-    m_server->Get("/", [](const httplib::Request &, httplib::Response &res) {
-        res.set_content("skycaster-forecastd: /forecast/webservice/rest/v1?city=130010&day=today, "
-                        "/forecast/rss/forecastmap.xml\n出典：気象庁ホームページ\n",
-                        kText);
-    });
-
-    m_server->set_error_handler([](const httplib::Request &, httplib::Response &res) {
-        if (res.body.empty())
-            res.set_content("HTTP " + std::to_string(res.status) + "\n", kText);
-    });
-    m_server->set_exception_handler([](const httplib::Request &, httplib::Response &res, std::exception_ptr) {
-        fail(res, {500, QStringLiteral("internal error")});
-    });
+            return fail({404, QStringLiteral("no such icon")});
+        return {200, "image/png", png, {{"Cache-Control", "max-age=86400"}}};
+    }
+    if (path == "/")
+        return {200,
+                kText,
+                QByteArray("skycaster-forecastd: /forecast/webservice/rest/v1?city=130010&day=today, "
+                           "/forecast/rss/forecastmap.xml\n出典：気象庁ホームページ\n"),
+                {}};
+    return fail({404, QStringLiteral("not found")});
 }
 
-QByteArray ForecastService::cachedDocument(const QString &key, const DocumentInputs &inputs)
+HttpResponse ForecastService::forecast(const HttpRequest &request, std::string_view query)
+{
+    const auto city = queryValue(query, QStringLiteral("city"));
+    const auto day = queryValue(query, QStringLiteral("day"));
+    if (!city || !day)
+        return fail({400, QStringLiteral("city and day are required")});
+    if (!ForecastBuilder::DayIndex(*day))
+        return fail({400, QStringLiteral("day must be today, tomorrow or dayaftertomorrow")});
+    const AreasResult areas = m_source->Areas();
+    if (!areas.areas)
+        return fail(areas.error);
+    const auto ref = ForecastBuilder::ResolveCity(*areas.areas, *city);
+    if (const auto *error = std::get_if<ServiceError>(&ref))
+        return fail(*error);
+    const CityRef &cityRef = std::get<CityRef>(ref);
+    const OfficeResult office = m_source->Office(cityRef.fileOffice);
+    if (!office.report)
+        return fail(office.error);
+    // Warnings are welcome but not essential: without them the document says so.
+    WarningResult warnings;
+    if (ForecastBuilder::CarriesWarnings(*day))
+        warnings = m_source->WarningFile(cityRef.office);
+    const QString base = baseUrl(request, m_options, m_port);
+    const QString key = cityRef.class10 + u'|' + *day + u'|' + base;
+    const QDate today = JstTime::toJst(office.now).date();
+    const DocumentInputs inputs{areas.areas,     office.report,
+                                office.overview, warnings.report,
+                                today,           WarningFreshness::Confirmed(warnings.confirmed, office.now)};
+    std::optional<Served> cached = cachedDocument(key, inputs);
+    if (!cached) {
+        const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, office, warnings, *day, base);
+        if (const auto *error = std::get_if<ServiceError>(&doc))
+            return fail(*error);
+        // Changed when its newest data came, or when "today" moved on.
+        QDateTime modified = JstTime::toJst(office.now);
+        modified.setTime(QTime(0, 0));
+        for (const QDateTime &t :
+             {office.report->reportTime, office.overview ? office.overview->reportTime : QDateTime(),
+              warnings.report ? warnings.report->reportTime : QDateTime()}) {
+            if (t.isValid() && t > modified)
+                modified = t;
+        }
+        auto [bytes, etag, lastModified, time] = served(std::get<ForecastDocument>(doc).Write(), modified);
+        cached = Served{std::move(bytes), std::move(etag), std::move(lastModified), time};
+        storeDocument(key, inputs, *cached);
+    }
+    return document(request, *cached, m_options.documentMaxAgeSecs);
+}
+
+HttpResponse ForecastService::areaList(const HttpRequest &request)
+{
+    const AreasResult areas = m_source->Areas();
+    if (!areas.areas)
+        return fail(areas.error);
+    const QString base = baseUrl(request, m_options, m_port);
+    const QString key = QStringLiteral("areas|") + base;
+    const DocumentInputs inputs{areas.areas, {}, {}, {}, {}, true};
+    std::optional<Served> cached = cachedDocument(key, inputs);
+    if (!cached) {
+        // area.json carries no time of its own: the list is as new as the service's copy of it.
+        auto [bytes, etag, lastModified, time] =
+            served(AreaListWriter::Write(*areas.areas, base), QDateTime::currentDateTimeUtc());
+        cached = Served{std::move(bytes), std::move(etag), std::move(lastModified), time};
+        storeDocument(key, inputs, *cached);
+    }
+    return document(request, *cached, kAreaListMaxAgeSecs);
+}
+
+HttpResponse ForecastService::document(const HttpRequest &request, const Served &served, int maxAgeSecs) const
+{
+    HttpResponse r{200,
+                   kXml,
+                   served.bytes,
+                   {{"ETag", served.etag},
+                    {"Last-Modified", served.lastModified},
+                    {"Cache-Control", "public, max-age=" + std::to_string(maxAgeSecs)}}};
+    // If-None-Match decides when it is there; If-Modified-Since only without it.
+    const std::string_view tags = request.Header("If-None-Match");
+    bool same = false;
+    if (!tags.empty()) {
+        same = tagListed(tags, served.etag);
+    } else if (const std::string_view since = request.Header("If-Modified-Since"); !since.empty()) {
+        const QDateTime time = QLocale::c().toDateTime(QString::fromLatin1(since.data(), qsizetype(since.size())),
+                                                       QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+        same = time.isValid() && served.modified <= QDateTime(time.date(), time.time(), Qt::UTC);
+    }
+    if (same) {
+        r.status = 304;
+        r.body.clear();
+        r.contentType = nullptr;
+    }
+    return r;
+}
+
+std::optional<ForecastService::Served> ForecastService::cachedDocument(const QString &key, const DocumentInputs &inputs)
 {
     std::lock_guard lock(m_cacheMutex);
     const auto it = m_documents.constFind(key);
     if (it == m_documents.constEnd() || !(it->inputs == inputs))
-        return {};
-    return it->bytes;
+        return std::nullopt;
+    return it->served;
 }
 
-void ForecastService::storeDocument(const QString &key, const DocumentInputs &inputs, const QByteArray &bytes)
+void ForecastService::storeDocument(const QString &key, const DocumentInputs &inputs, const Served &served)
 {
     // Keys include the Host a client used: bound the table so odd Host headers cannot grow it for ever.
     constexpr qsizetype kMaxDocuments = 2048;
     std::lock_guard lock(m_cacheMutex);
     if (m_documents.size() >= kMaxDocuments)
         m_documents.clear();
-    m_documents.insert(key, {inputs, bytes});
+    m_documents.insert(key, {inputs, served});
 }
 
 bool ForecastService::OpenAccessLog(const QString &path, QString &error)
@@ -212,31 +322,13 @@ bool ForecastService::OpenAccessLog(const QString &path, QString &error)
 
 bool ForecastService::Start(QString &error)
 {
-    const std::string host = m_options.bind.toStdString();
-    // Small answers on kept-alive connections: do not wait for delayed ACKs.
-    m_server->set_tcp_nodelay(true);
-    m_server->set_keep_alive_max_count(100);
-    if (m_options.listenSocket >= 0) {
-        static_cast<AdoptingServer &>(*m_server).adopt(m_options.listenSocket);
-        m_port = boundPort(m_options.listenSocket);
-    } else if (m_options.port == 0) {
-        m_port = m_server->bind_to_any_port(host);
-        if (m_port <= 0) {
-            error = QStringLiteral("cannot listen on %1").arg(m_options.bind);
-            return false;
-        }
-    } else {
-        if (!m_server->bind_to_port(host, m_options.port)) {
-            error = QStringLiteral("cannot listen on %1:%2").arg(m_options.bind).arg(m_options.port);
-            return false;
-        }
-        m_port = m_options.port;
-    }
+    const bool listening = m_options.listenSocket >= 0 ? m_server->Adopt(m_options.listenSocket, error)
+                                                       : m_server->Listen(m_options.bind, m_options.port, error);
+    if (!listening)
+        return false;
+    m_port = m_server->Port();
     m_lastRequest = std::chrono::steady_clock::now().time_since_epoch().count();
-    m_thread = std::thread([this] { m_server->listen_after_bind(); });
-    // listen_after_bind() sets the running flag almost at once; wait so callers can connect.
-    for (int i = 0; i < 500 && !m_server->is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    m_server->Start();
     return true;
 }
 
@@ -248,10 +340,7 @@ std::chrono::steady_clock::duration ForecastService::IdleTime() const
 
 void ForecastService::Stop()
 {
-    if (m_thread.joinable()) {
-        m_server->stop();
-        m_thread.join();
-    }
+    m_server->Stop();
 }
 
 } // namespace forecastd

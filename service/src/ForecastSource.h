@@ -47,6 +47,8 @@ public:
     /// The warnings and advisories file of an office (the class10's own office, which for 014030 and
     /// 460040 is not the forecast file's).
     virtual WarningResult WarningFile(const QString &office) = 0;
+    /// True when an answer may wait on the network (a fetch under way).
+    virtual bool MayWait() const { return false; }
 };
 
 } // namespace forecastd

@@ -9,7 +9,10 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <string>
+#include <thread>
 
 namespace forecastd {
 
@@ -32,6 +35,8 @@ struct Fetch {
 /// One cached upstream file.
 struct LiveSource::Entry {
     std::mutex mutex;
+    std::condition_variable fetched;   ///< a fetch has ended
+    bool fetching = false;             ///< a fetch is under way (one at a time per file)
     std::shared_ptr<const void> value; ///< parsed data of the last good answer
     QDateTime reportTime;              ///< its report time (forecasts), for the re-check rule
     QString etag;
@@ -41,6 +46,13 @@ struct LiveSource::Entry {
     QDateTime nextAttempt;
     int failures = 0;
     QString lastError;
+};
+
+/// The fetches under way, so the source outlives none of them.
+struct LiveSource::Fetches {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
 };
 
 std::unique_ptr<LiveSource> LiveSource::Create(Options options, QString &error)
@@ -62,10 +74,16 @@ std::unique_ptr<LiveSource> LiveSource::Create(Options options, QString &error)
     while (source->m_prefix.endsWith(u'/'))
         source->m_prefix.chop(1);
     source->m_requests = std::make_shared<std::atomic<int>>(0);
+    source->m_fetches = std::make_shared<Fetches>();
     return source;
 }
 
-LiveSource::~LiveSource() = default;
+LiveSource::~LiveSource()
+{
+    // Each fetch ends by its deadline.
+    std::unique_lock lock(m_fetches->mutex);
+    m_fetches->ended.wait(lock, [this] { return m_fetches->running == 0; });
+}
 
 int LiveSource::RequestCount() const
 {
@@ -88,10 +106,42 @@ std::shared_ptr<LiveSource::Entry> LiveSource::entry(const QString &path)
 
 namespace {
 
+/// Ends a client's request at a deadline, whatever the server sends meanwhile (a byte every few
+/// seconds passes every per-read time-out).
+class Deadline {
+public:
+    Deadline(httplib::Client &client, std::chrono::steady_clock::time_point at)
+        : m_thread([this, &client, at] {
+            std::unique_lock lock(m_mutex);
+            if (!m_done.wait_until(lock, at, [this] { return m_finished; }))
+                client.stop();
+        })
+    {
+    }
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_done.notify_one();
+        m_thread.join();
+    }
+    Deadline(const Deadline &) = delete;
+    Deadline &operator=(const Deadline &) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_finished = false;
+    std::thread m_thread;
+};
+
 Fetch get(const QString &origin, const QString &path, const QString &etag, const QString &lastModified,
           const LiveSource::Options &options)
 {
     Fetch out;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSecs);
     httplib::Client client(origin.toStdString());
     client.set_connection_timeout(options.timeoutSecs, 0);
     client.set_read_timeout(options.timeoutSecs, 0);
@@ -104,20 +154,25 @@ Fetch get(const QString &origin, const QString &path, const QString &etag, const
         headers.emplace("If-Modified-Since", lastModified.toStdString());
     std::string body;
     bool tooLarge = false;
-    auto result = client.Get(path.toStdString(), headers, [&](const char *data, size_t length) {
-        if (qint64(body.size() + length) > options.maxBodyBytes) {
-            tooLarge = true;
-            return false;
-        }
-        body.append(data, length);
-        return true;
-    });
+    httplib::Result result = [&] {
+        const Deadline stop(client, deadline);
+        return client.Get(path.toStdString(), headers, [&](const char *data, size_t length) {
+            if (qint64(body.size() + length) > options.maxBodyBytes) {
+                tooLarge = true;
+                return false;
+            }
+            body.append(data, length);
+            return std::chrono::steady_clock::now() < deadline;
+        });
+    }();
     if (tooLarge) {
         out.error = QStringLiteral("answer larger than %1 bytes").arg(options.maxBodyBytes);
         return out;
     }
     if (!result) {
-        out.error = QString::fromStdString(httplib::to_string(result.error()));
+        out.error = std::chrono::steady_clock::now() >= deadline
+                        ? QStringLiteral("no whole answer within %1 s").arg(options.timeoutSecs)
+                        : QString::fromStdString(httplib::to_string(result.error()));
         return out;
     }
     out.status = result->status;
@@ -141,68 +196,135 @@ QDateTime freshUntil(const QDateTime &reportTime, const QDateTime &now, int refr
     return JstTime::nextIssueTime(now);
 }
 
-/// Fetches (when due) and parses one upstream file. Returns the value to serve, possibly stale.
-/// `refreshSecs` 0 keeps a good answer until JMA's next issue time.
-template <typename T, typename ParseFn, typename TimeFn>
-std::shared_ptr<const T> cached(LiveSource::Entry &e, const QString &origin, const QString &path,
-                                const LiveSource::Options &options, const QDateTime &now, std::atomic<int> &requests,
-                                ParseFn parse, TimeFn reportTimeOf, QString &error, int refreshSecs = 0)
-{
-    std::lock_guard lock(e.mutex);
-    auto current = std::static_pointer_cast<const T>(e.value);
-    if (current && e.freshUntil.isValid() && now < e.freshUntil)
-        return current;
-    if (e.nextAttempt.isValid() && now < e.nextAttempt) {
-        error = e.lastError;
-        return current;
-    }
+} // namespace
 
-    ++requests;
-    const Fetch f = get(origin, path, current ? e.etag : QString(), current ? e.lastModified : QString(), options);
+/// One upstream file to keep: where it is and how to read it.
+struct LiveSource::Job {
+    QString path;
+    std::function<std::shared_ptr<const void>(const QByteArray &, QString &error, QDateTime &reportTime)> parse;
+    int refreshSecs = 0; ///< 0 keeps a good answer until JMA's next issue time
+};
+
+namespace {
+
+/// Fetches `job` and records the outcome in `e`; runs on a thread of its own, holding no lock while
+/// it waits for the upstream.
+void fetchInto(LiveSource::Entry &e, const LiveSource::Job &job, const QString &origin,
+               const LiveSource::Options &options, const QDateTime &now, const QString &etag,
+               const QString &lastModified, bool haveCopy)
+{
+    const Fetch f = get(origin, job.path, etag, lastModified, options);
     QString problem = f.error;
-    if (problem.isEmpty() && f.status == 304 && !current)
+    if (problem.isEmpty() && f.status == 304 && !haveCopy)
         problem = QStringLiteral("HTTP 304 without a cached copy");
+    std::shared_ptr<const void> parsed;
+    QDateTime reportTime;
     if (problem.isEmpty() && f.status == 200) {
         QString parseError;
-        auto parsed = parse(f.body, parseError);
-        if (parsed) {
-            current = parsed;
-            e.value = parsed;
-            e.reportTime = reportTimeOf(*parsed);
-            e.etag = f.etag;
-            e.lastModified = f.lastModified;
-        } else {
+        parsed = job.parse(f.body, parseError, reportTime);
+        if (!parsed)
             problem = QStringLiteral("unreadable data: %1").arg(parseError);
-        }
     }
+
+    std::lock_guard lock(e.mutex);
+    e.fetching = false;
     if (!problem.isEmpty()) {
         e.failures++;
         const qint64 wait =
             qMin<qint64>(qint64(options.minBackoffSecs) << qMin(e.failures - 1, 20), options.maxBackoffSecs);
         e.nextAttempt = now.addSecs(wait);
-        e.lastError = QStringLiteral("%1%2: %3").arg(origin, path, problem);
-        qWarning("upstream %s: %s (next attempt in %llds)", qPrintable(path), qPrintable(problem), wait);
-        error = e.lastError;
-        return current;
+        e.lastError = QStringLiteral("%1%2: %3").arg(origin, job.path, problem);
+        qWarning("upstream %s: %s (next attempt in %llds)", qPrintable(job.path), qPrintable(problem), wait);
+    } else {
+        if (parsed) {
+            e.value = std::move(parsed);
+            e.reportTime = reportTime;
+            e.etag = f.etag;
+            e.lastModified = f.lastModified;
+        }
+        e.failures = 0;
+        e.confirmed = now;
+        e.nextAttempt = QDateTime();
+        e.lastError.clear();
+        e.freshUntil = freshUntil(e.reportTime, now, job.refreshSecs);
     }
+    e.fetched.notify_all();
+}
 
-    e.failures = 0;
-    e.confirmed = now;
-    e.nextAttempt = QDateTime();
-    e.lastError.clear();
-    e.freshUntil = freshUntil(e.reportTime, now, refreshSecs);
-    return current;
+template <typename T>
+LiveSource::Job job(QString path, std::shared_ptr<const T> (*parse)(const QByteArray &, QString &),
+                    QDateTime (*reportTimeOf)(const T &), int refreshSecs = 0)
+{
+    return {std::move(path),
+            [parse, reportTimeOf](const QByteArray &body, QString &error, QDateTime &reportTime) {
+                auto parsed = parse(body, error);
+                if (parsed)
+                    reportTime = reportTimeOf(*parsed);
+                return std::shared_ptr<const void>(std::move(parsed));
+            },
+            refreshSecs};
+}
+
+QDateTime noReportTime(const AreaTree &)
+{
+    return {};
+}
+template <typename T>
+QDateTime reportTimeOf(const T &report)
+{
+    return report.reportTime;
 }
 
 } // namespace
 
+std::shared_ptr<const void> LiveSource::cached(const Job &job, const QDateTime &now, QString &error)
+{
+    const std::shared_ptr<Entry> e = entry(job.path);
+    std::unique_lock lock(e->mutex);
+    if (e->value && e->freshUntil.isValid() && now < e->freshUntil)
+        return e->value;
+    if (!e->fetching) {
+        if (e->nextAttempt.isValid() && now < e->nextAttempt) {
+            error = e->lastError;
+            return e->value;
+        }
+        startFetch(e, job, now);
+    }
+    // A late upstream costs a request with a copy at most lateMs; without one, the fetch's deadline.
+    const auto wait = e->value ? std::chrono::milliseconds(m_options.lateMs)
+                               : std::chrono::milliseconds(m_options.timeoutSecs * 1000 + 500);
+    if (!e->fetched.wait_for(lock, wait, [&] { return !e->fetching; }) && !e->value)
+        error = QStringLiteral("%1%2: no answer yet").arg(m_origin, job.path);
+    else
+        error = e->lastError;
+    return e->value;
+}
+
+void LiveSource::startFetch(const std::shared_ptr<Entry> &e, const Job &job, const QDateTime &now)
+{
+    e->fetching = true;
+    ++*m_requests;
+    {
+        std::lock_guard lock(m_fetches->mutex);
+        ++m_fetches->running;
+    }
+    // The thread keeps what it needs: the source waits for it, but nothing else does.
+    std::thread([e, job, now, origin = m_origin, options = m_options, fetches = m_fetches,
+                 etag = e->value ? e->etag : QString(), lastModified = e->value ? e->lastModified : QString(),
+                 haveCopy = bool(e->value)] {
+        fetchInto(*e, job, origin, options, now, etag, lastModified, haveCopy);
+        std::lock_guard lock(fetches->mutex);
+        --fetches->running;
+        fetches->ended.notify_all();
+    }).detach();
+}
+
 AreasResult LiveSource::Areas()
 {
-    const QString path = m_prefix + QStringLiteral("/common/const/area.json");
     QString error;
-    auto areas = cached<AreaTree>(
-        *entry(path), m_origin, path, m_options, now(), *m_requests, &AreaTree::Parse,
-        [](const AreaTree &) { return QDateTime(); }, error);
+    auto areas = std::static_pointer_cast<const AreaTree>(
+        cached(job<AreaTree>(m_prefix + QStringLiteral("/common/const/area.json"), &AreaTree::Parse, &noReportTime),
+               now(), error));
     if (!areas)
         return {nullptr, ServiceError{502, QStringLiteral("area data unavailable: %1").arg(error)}};
     return {areas, {}};
@@ -213,33 +335,33 @@ OfficeResult LiveSource::Office(const QString &fileOffice)
     OfficeResult out;
     const QDateTime t = now();
     out.now = t;
-    const QString forecastPath = m_prefix + QStringLiteral("/forecast/data/forecast/%1.json").arg(fileOffice);
     QString error;
-    out.report = cached<ForecastReport>(
-        *entry(forecastPath), m_origin, forecastPath, m_options, t, *m_requests, &ForecastReport::Parse,
-        [](const ForecastReport &r) { return r.reportTime; }, error);
+    out.report = std::static_pointer_cast<const ForecastReport>(
+        cached(job<ForecastReport>(m_prefix + QStringLiteral("/forecast/data/forecast/%1.json").arg(fileOffice),
+                                   &ForecastReport::Parse, &reportTimeOf<ForecastReport>),
+               t, error));
     if (!out.report) {
         out.error = ServiceError{502, QStringLiteral("forecast data unavailable: %1").arg(error)};
         return out;
     }
     // The overview is welcome but not essential: without it the description is shorter.
-    const QString overviewPath = m_prefix + QStringLiteral("/forecast/data/overview_forecast/%1.json").arg(fileOffice);
-    out.overview = cached<Overview>(
-        *entry(overviewPath), m_origin, overviewPath, m_options, t, *m_requests, &Overview::Parse,
-        [](const Overview &o) { return o.reportTime; }, out.overviewError);
+    out.overview = std::static_pointer_cast<const Overview>(
+        cached(job<Overview>(m_prefix + QStringLiteral("/forecast/data/overview_forecast/%1.json").arg(fileOffice),
+                             &Overview::Parse, &reportTimeOf<Overview>),
+               t, out.overviewError));
     return out;
 }
 
 WarningResult LiveSource::WarningFile(const QString &office)
 {
-    const QString path = m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office);
     WarningResult out;
-    const auto e = entry(path);
-    out.report = cached<WarningReport>(
-        *e, m_origin, path, m_options, now(), *m_requests, &WarningReport::Parse,
-        [](const WarningReport &r) { return r.reportTime; }, out.error, m_options.warningRefreshSecs);
+    const Job warnings =
+        job<WarningReport>(m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office), &WarningReport::Parse,
+                           &reportTimeOf<WarningReport>, m_options.warningRefreshSecs);
+    out.report = std::static_pointer_cast<const WarningReport>(cached(warnings, now(), out.error));
     if (out.report)
         out.error.clear();
+    const auto e = entry(warnings.path);
     std::lock_guard lock(e->mutex);
     out.confirmed = e->confirmed;
     return out;

@@ -366,6 +366,7 @@ struct LiveService {
         LiveSource::Options options;
         options.upstream = upstream;
         options.timeoutSecs = 3;
+        options.lateMs = 10000; // these cases follow each fetch through
         auto c = clock;
         options.clock = [c] { return QDateTime::fromSecsSinceEpoch(c->load(), Qt::UTC); };
         QString error;

@@ -200,6 +200,21 @@ void TestHttpServer::acceptLoop()
     }
 }
 
+namespace {
+
+QByteArray statusAndHeaders(const HttpResponse &response)
+{
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status) + "\r\n";
+    out += "Content-Type: " + response.contentType + "\r\n";
+    out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    out += "Connection: close\r\n";
+    for (const auto &h : response.headers)
+        out += h.first + ": " + h.second + "\r\n";
+    return out + "\r\n";
+}
+
+} // namespace
+
 void TestHttpServer::handle(int fd)
 {
     QByteArray head;
@@ -275,18 +290,20 @@ void TestHttpServer::handle(int fd)
         }
         break;
     }
+    case HttpResponse::Mode::Drip: {
+        ++m_dripping;
+        bool open = sendAll(fd, statusAndHeaders(response));
+        for (qsizetype i = 0; open && !m_stopping && i < response.body.size(); ++i) {
+            // Readable here means the client closed (or sent more than we read): stop dripping.
+            open = !waitReadable(fd, response.delayMs) && sendAll(fd, response.body.mid(i, 1));
+        }
+        --m_dripping;
+        break;
+    }
     case HttpResponse::Mode::Normal: {
         if (response.delayMs > 0 && !sleepInterruptible(response.delayMs))
             break;
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason(response.status) + "\r\n";
-        out += "Content-Type: " + response.contentType + "\r\n";
-        out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-        out += "Connection: close\r\n";
-        for (const auto &h : response.headers)
-            out += h.first + ": " + h.second + "\r\n";
-        out += "\r\n";
-        out += response.body;
-        sendAll(fd, out);
+        sendAll(fd, statusAndHeaders(response) + response.body);
         ::shutdown(fd, SHUT_WR);
         // Let the client read everything before the socket goes away.
         while (waitReadable(fd, 2000) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {

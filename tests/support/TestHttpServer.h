@@ -21,6 +21,7 @@ struct HttpResponse {
         Never,   ///< read the request and never answer (until the server stops)
         Reset,   ///< read the request and reset the connection (TCP RST)
         Endless, ///< a 200 response whose body never ends
+        Drip,    ///< status line and headers, then one body byte every delayMs
     };
     Mode mode = Mode::Normal;
     int status = 200;
@@ -80,6 +81,8 @@ public:
     std::vector<RecordedRequest> requests() const;
     /// Number of requests for a path.
     int requestCount(const QString &path) const;
+    /// Connections being answered in Drip mode right now.
+    int dripping() const { return m_dripping; }
 
 private:
     void acceptLoop();
@@ -91,6 +94,7 @@ private:
     int m_wakePipe[2] = {-1, -1};
     quint16 m_port = 0;
     std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_dripping{0};
     std::thread m_acceptThread;
     mutable std::mutex m_mutex;
     std::vector<std::thread> m_workers;
