@@ -17,7 +17,6 @@
 #include "fSysTray.h"
 #include "fWeather.h"
 #include "modInternetProc.h"
-#include "modMain.h"
 #include "modPopup.h"
 #include "modShellExecute.h"
 #include "roWeather.h"
@@ -96,7 +95,7 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     , m_popup(std::make_unique<PopupControl>())
     , m_inet(std::make_unique<cInet>())
     , m_clock([] { return QDateTime::currentDateTime(); })
-    , m_settingsDialog([] { return modMain::ShowSettings(); })
+    , m_settingsDialog([] { return false; })
 {
     setWindowTitle(QStringLiteral("CloudPane"));
     setObjectName(QStringLiteral("frmMain"));
@@ -126,9 +125,7 @@ frmMain::~frmMain() = default;
 void frmMain::Load()
 {
     ApplySkin();
-    const QIcon icon = c32BitIcon().SetIcon2(this, QStringLiteral("AAA"), true);
-    // Every window of the program (settings dialog, pop-ups) shows it in task bars and window switchers.
-    QApplication::setWindowIcon(icon);
+    c32BitIcon().SetIcon(this, QStringLiteral("AAA"), true);
     m_systray = new fSysTray(this);
     BuildTrayHostMenu();
     ConnectTray();

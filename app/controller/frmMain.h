@@ -95,7 +95,8 @@ public:
 
     /// Replaces the clock the timer reads (tests).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-    /// Replaces the settings dialog the options command opens (tests); returns whether it saved.
+    /// The settings dialog the options command opens (start-up hands it in; none until then); returns whether
+    /// it saved.
     void setSettingsDialog(std::function<bool()> dialog) { m_settingsDialog = std::move(dialog); }
 
 signals:

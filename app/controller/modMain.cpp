@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "PlatformStartup.h"
+#include "c32BitIcon.h"
 #include "cBundledService.h"
 #include "cInitComn.h"
 #include "cServiceProcess.h"
@@ -67,6 +68,7 @@ void reportBundledService(const cBundledService &service, cBundledService::Outco
 void runMainForm()
 {
     frmMain form;
+    form.setSettingsDialog([] { return frmSetting().ShowSettingManager(); });
     form.Load();
     form.Start();
     form.Unload();
@@ -74,18 +76,14 @@ void runMainForm()
 
 } // namespace
 
-bool ShowSettings(QWidget *owner)
-{
-    frmSetting dialog(owner);
-    return dialog.ShowSettingManager(owner);
-}
-
 int Main(int argc, char **argv)
 {
     platform::ChoosePlatformBeforeQApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skycaster"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window of the program (the first-start settings dialog, pop-ups) shows it in task bars and switchers.
+    QApplication::setWindowIcon(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")));
 
     const auto instanceLock = lockSingleInstance();
     if (!instanceLock)
@@ -104,7 +102,7 @@ int Main(int argc, char **argv)
     reportBundledService(bundledService, bundledService.StartIfNeeded(
                                              AppSettings().WeatherServiceURL(),
                                              cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
-    if (!AppSettings().CityID().isEmpty() || ShowSettings())
+    if (!AppSettings().CityID().isEmpty() || frmSetting().ShowSettingManager())
         runMainForm();
     SetAppSettings(nullptr);
     return 0;

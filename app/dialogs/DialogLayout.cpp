@@ -7,11 +7,8 @@
 #include <algorithm>
 
 namespace dialogs {
-namespace {
 
 constexpr int kMinStretch = 76;
-
-} // namespace
 
 void PlaceInTwips(QWidget *child, int left, int top, int width, int height)
 {
@@ -52,7 +49,7 @@ QPoint CentredPosition(const QSizeF &screenSize, const QSizeF &dialogSize, const
         left = std::max(left, 0.0);
         top = std::max(top, 0.0);
     }
-    return {twips::RoundHalfEven(left), twips::RoundHalfEven(top)};
+    return {static_cast<int>(twips::RoundHalfEven(left)), static_cast<int>(twips::RoundHalfEven(top))};
 }
 
 } // namespace dialogs

@@ -1,24 +1,22 @@
 #pragma once
 
-#include <QPointer>
+#include <QFont>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
-class frmSetting;
-
 /// What the settings dialog asks of each of its pages: the page window (its
-/// caption names the tab) plus the four members of the page contract.
+/// caption names the tab), the page contract, its controls' tab order and a
+/// signal for every user edit.
 class cSettingPage : public QWidget {
     Q_OBJECT
 public:
     /// A borderless page window; the dialog inserts it into its tab control.
-    explicit cSettingPage(QWidget *parent = nullptr);
-    ~cSettingPage() override;
-
-    /// The dialog this page marks changed; set by the dialog right after creating the page.
-    frmSetting *objParent() const;
-    /// Sets the dialog this page reports to.
-    void setObjParent(frmSetting *vData);
+    explicit cSettingPage(QWidget *parent = nullptr)
+        : QWidget(parent)
+    {
+        setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
+    }
 
     /// Copies the current settings into the page's controls.
     virtual void GetProperty() = 0;
@@ -26,11 +24,14 @@ public:
     virtual QString SaveCheck() const = 0;
     /// Writes the page's controls to the settings.
     virtual void LetProperty() = 0;
+    /// The page's controls in their tab order.
+    virtual QList<QWidget *> TabChain() const = 0;
+
+signals:
+    /// The user edited the page (the dialog enables its OK button).
+    void Changed();
 
 protected:
-    /// Marks the dialog changed (enables its OK button); every user edit calls it.
-    void MarkChanged();
-
-private:
-    QPointer<frmSetting> m_objParent;
+    /// Raises Changed; every user edit calls it.
+    void MarkChanged() { emit Changed(); }
 };

@@ -36,7 +36,7 @@ frmCommSetting::frmCommSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("接続設定"));
     setAccessibleName(QStringLiteral("接続設定"));
-    setFixedSize(twips::TwipsToPixels(QSize(6360, 3435), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6360, 3435), screen()).size());
 
     m_label1 = new QLabel(QStringLiteral("接続方法"), this);
     dialogs::PlaceInTwips(m_label1, 225, 180, 1590, 195);
@@ -149,6 +149,12 @@ void frmCommSetting::LetProperty()
     settings.setProxyAuthentication(m_chkProxyAuthentication->isChecked());
     settings.setProxyUser(trimBlanks(m_txtProxyUser->text()));
     settings.setProxyPassword(trimBlanks(m_txtProxyPassword->text()));
+}
+
+QList<QWidget *> frmCommSetting::TabChain() const
+{
+    return {m_optMethod[0],           m_optMethod[1], m_txtProxyServer,  m_txtProxyPort,
+            m_chkProxyAuthentication, m_txtProxyUser, m_txtProxyPassword};
 }
 
 bool frmCommSetting::eventFilter(QObject *watched, QEvent *event)

@@ -26,6 +26,8 @@ public:
     QString SaveCheck() const override;
     /// Writes the six Communication settings, trimmed.
     void LetProperty() override;
+    /// The option buttons, then the proxy boxes in reading order.
+    QList<QWidget *> TabChain() const override;
 
     /// Option button `index` (0 system settings, 1 proxy).
     QRadioButton *optMethod(int index) const { return m_optMethod.at(static_cast<std::size_t>(index)); }

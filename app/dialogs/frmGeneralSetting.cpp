@@ -55,7 +55,7 @@ frmGeneralSetting::frmGeneralSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("基本設定"));
     setAccessibleName(QStringLiteral("基本設定"));
-    setFixedSize(twips::TwipsToPixels(QSize(6360, 3990), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6360, 3990), screen()).size());
 
     m_label1 = new QLabel(QStringLiteral("表示する地域(&A):"), this);
     dialogs::PlaceInTwips(m_label1, 180, 90, 1500, 195);
@@ -129,6 +129,11 @@ void frmGeneralSetting::LetProperty()
         settings.setCityID(NodeKey(node).remove(kKeyPrefix));
     settings.setShowDeskTop(m_chkShowDeskTop->isChecked());
     settings.setShowTopMost(m_chkShowTopMost->isChecked());
+}
+
+QList<QWidget *> frmGeneralSetting::TabChain() const
+{
+    return {m_treeView1, m_chkShowDeskTop, m_chkShowTopMost, m_cmdGetCities};
 }
 
 QTreeWidgetItem *frmGeneralSetting::FindNode(const QString &key) const

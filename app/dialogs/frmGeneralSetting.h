@@ -30,6 +30,8 @@ public:
     QString SaveCheck() const override;
     /// Writes CityID (when a city is marked), ShowDeskTop and ShowTopMost.
     void LetProperty() override;
+    /// The tree, the two check boxes, the button.
+    QList<QWidget *> TabChain() const override;
 
     /// The tree of areas, prefectures and cities.
     QTreeWidget *TreeView1() const { return m_treeView1; }

@@ -36,7 +36,7 @@ frmSetting::frmSetting(QWidget *parent)
     setWindowTitle(QStringLiteral("設定画面"));
     setAccessibleName(QStringLiteral("設定画面"));
     setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(twips::TwipsToPixels(QSize(6630, 5010), screen()));
+    setFixedSize(twips::TwipsToPixels(QRect(0, 0, 6630, 5010), screen()).size());
     setSizeGripEnabled(false);
 
     LoadSkin();
@@ -47,11 +47,9 @@ frmSetting::frmSetting(QWidget *parent)
     dialogs::PlaceInTwips(m_tabControl, 45, 90, 6540, 4425);
 
     m_general = new frmGeneralSetting(m_tabControl);
-    m_general->setObjParent(this);
     m_tabControl->insertTab(0, m_general, dialogs::GeneralTabIcon(), m_general->windowTitle());
 
     m_comm = new frmCommSetting(m_tabControl);
-    m_comm->setObjParent(this);
     m_tabControl->insertTab(1, m_comm, dialogs::ConnectionTabIcon(), m_comm->windowTitle());
 
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
@@ -64,22 +62,12 @@ frmSetting::frmSetting(QWidget *parent)
     dialogs::PlaceInTwips(m_cmdCancel, 5130, 4545, 1455, 330);
 
     // Tab strip, the controls of the shown page, then OK and Cancel.
-    QWidget *chain[] = {m_tabControl->tabBar(),
-                        m_general->TreeView1(),
-                        m_general->chkShowDeskTop(),
-                        m_general->chkShowTopMost(),
-                        m_general->cmdGetCities(),
-                        m_comm->optMethod(0),
-                        m_comm->optMethod(1),
-                        m_comm->txtProxyServer(),
-                        m_comm->txtProxyPort(),
-                        m_comm->chkProxyAuthentication(),
-                        m_comm->txtProxyUser(),
-                        m_comm->txtProxyPassword(),
-                        m_cmdOK,
-                        m_cmdCancel};
-    for (std::size_t i = 1; i < std::size(chain); ++i)
+    const QList<QWidget *> chain = QList<QWidget *>{m_tabControl->tabBar()} + m_general->TabChain() +
+                                   m_comm->TabChain() + QList<QWidget *>{m_cmdOK, m_cmdCancel};
+    for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
+    for (const cSettingPage *page : {static_cast<cSettingPage *>(m_general), static_cast<cSettingPage *>(m_comm)})
+        connect(page, &cSettingPage::Changed, this, [this] { setChanged(true); });
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmSetting::cmdOK_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmSetting::cmdCancel_Click);
@@ -108,7 +96,8 @@ bool frmSetting::ShowSettingManager(QWidget *owner)
         } else {
             pos = dialogs::CentredPosition(screenSize, dialogSize, nullptr);
         }
-        move(screenRect.topLeft() + QPoint(twips::RoundHalfEven(pos.x() / tx), twips::RoundHalfEven(pos.y() / ty)));
+        move(screenRect.topLeft() + QPoint(static_cast<int>(twips::RoundHalfEven(pos.x() / tx)),
+                                           static_cast<int>(twips::RoundHalfEven(pos.y() / ty))));
     }
 
     m_general->GetProperty();

@@ -43,7 +43,6 @@ bool writeTempFile(const QByteArray &bytes, QString &path, QString &description,
     return true;
 }
 
-/// Replaces `target` atomically, so a failed copy leaves the earlier file usable.
 // A download that is no area list (an error page, a truncated answer) must not replace the stored one.
 bool isAreaList(const QString &path, QString &description)
 {
@@ -55,6 +54,7 @@ bool isAreaList(const QString &path, QString &description)
     return false;
 }
 
+/// Replaces `target` atomically, so a failed copy leaves the earlier file usable.
 bool replaceFile(const QString &target, const QByteArray &bytes, QString &description)
 {
     QDir().mkpath(QFileInfo(target).absolutePath());

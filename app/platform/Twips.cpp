@@ -23,15 +23,15 @@ double factor(double dpi)
 
 int toPixels(int twipsValue, double twipsPerPixel)
 {
-    return RoundHalfEven(twipsValue / twipsPerPixel);
+    return static_cast<int>(RoundHalfEven(twipsValue / twipsPerPixel));
 }
 
 } // namespace
 
-int RoundHalfEven(double value)
+double RoundHalfEven(double value)
 {
     // The default floating-point rounding mode rounds halves to the even neighbour.
-    return static_cast<int>(std::nearbyint(value));
+    return std::nearbyint(value);
 }
 
 double TwipsPerPixelX(const QScreen *screen)
@@ -49,7 +49,7 @@ double TwipsPerPixelY(const QScreen *screen)
 QPoint PixelsToTwips(const QPoint &pixels, const QScreen *screen)
 {
     const double f = TwipsPerPixelX(screen);
-    return {RoundHalfEven(pixels.x() * f), RoundHalfEven(pixels.y() * f)};
+    return {static_cast<int>(RoundHalfEven(pixels.x() * f)), static_cast<int>(RoundHalfEven(pixels.y() * f))};
 }
 
 QPoint TwipsToPixels(const QPoint &twipsPoint, const QScreen *screen)
@@ -64,11 +64,6 @@ QRect TwipsToPixels(const QRect &twipsRect, const QScreen *screen)
     const double ty = TwipsPerPixelY(screen);
     return {toPixels(twipsRect.x(), tx), toPixels(twipsRect.y(), ty), toPixels(twipsRect.width(), tx),
             toPixels(twipsRect.height(), ty)};
-}
-
-QSize TwipsToPixels(const QSize &twipsSize, const QScreen *screen)
-{
-    return TwipsToPixels(QRect(QPoint(), twipsSize), screen).size();
 }
 
 } // namespace twips

@@ -2,7 +2,6 @@
 
 #include <QPoint>
 #include <QRect>
-#include <QSize>
 
 class QScreen;
 
@@ -11,7 +10,7 @@ class QScreen;
 namespace twips {
 
 /// Rounds to the nearest integer, halves to the even neighbour.
-int RoundHalfEven(double value);
+double RoundHalfEven(double value);
 
 /// Twips per pixel along x of the screen (the primary screen when none is given).
 double TwipsPerPixelX(const QScreen *screen = nullptr);
@@ -25,7 +24,5 @@ QPoint TwipsToPixels(const QPoint &twipsPoint, const QScreen *screen = nullptr);
 
 /// A form layout's rectangle in twips, in pixels: each axis with its own factor.
 QRect TwipsToPixels(const QRect &twipsRect, const QScreen *screen = nullptr);
-/// A form layout's size in twips, in pixels: each axis with its own factor.
-QSize TwipsToPixels(const QSize &twipsSize, const QScreen *screen = nullptr);
 
 } // namespace twips

@@ -63,7 +63,6 @@ void fSysTray::CreateTrayIcon()
     m_statusNotifier = platform::TrayHost::StatusNotifierHostPresent() || platform::TrayHost::ThisProcessExportsItem();
     if (m_statusNotifier && m_hostMenu)
         m_tray->setContextMenu(m_hostMenu);
-    emit IconAdded();
 }
 
 void fSysTray::SetHostMenu(QMenu *menu)

@@ -66,14 +66,10 @@ public:
     void Notify(int value);
     /// The Qt tray icon behind the form (nullptr while the session has no notification area).
     QSystemTrayIcon *TrayIcon() const { return m_tray; }
-    /// True when the icon is a StatusNotifierItem on the D-Bus session bus (the host draws its menu).
-    bool IsStatusNotifierItem() const { return m_statusNotifier; }
     /// The menu a StatusNotifierItem host shows for the icon itself (not owned); unused on XEmbed hosts.
     void SetHostMenu(QMenu *menu);
 
 signals:
-    /// The icon was added to a notification area.
-    void IconAdded();
 
     /// A mouse button went down on the icon (1 left, 2 right).
     void SysTrayMouseDown(int eButton);

@@ -1,5 +1,6 @@
 #include "fWeather.h"
 
+#include "Twips.h"
 #include "cUniqTTT.h"
 #include "roLabel.h"
 
@@ -77,30 +78,19 @@ fWeather::fWeather(QWidget *parent)
 
 fWeather::~fWeather() = default;
 
-double fWeather::RoundHalfEven(double value)
-{
-    const double lower = std::floor(value);
-    const double diff = value - lower;
-    if (diff > 0.5)
-        return lower + 1;
-    if (diff < 0.5)
-        return lower;
-    return std::fmod(lower, 2.0) == 0 ? lower : lower + 1;
-}
-
 fWeather::Layout fWeather::ComputeLayout(int lX, int lY, QSize telop, QSize picture)
 {
-    const double width = RoundHalfEven(std::max(telop.width(), picture.width()));
-    const double height = RoundHalfEven(telop.height() * 2.0 / 3.0 + picture.height());
-    const double left = RoundHalfEven(lX - width / 2);
-    const double top = RoundHalfEven(lY - height / 2);
+    const double width = twips::RoundHalfEven(std::max(telop.width(), picture.width()));
+    const double height = twips::RoundHalfEven(telop.height() * 2.0 / 3.0 + picture.height());
+    const double left = twips::RoundHalfEven(lX - width / 2);
+    const double top = twips::RoundHalfEven(lY - height / 2);
     Layout layout;
     if (fitsInt(left) && fitsInt(top))
         layout.window =
             QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width), static_cast<int>(height));
     else
         layout.window = QRect(lX, lY, static_cast<int>(width), static_cast<int>(height));
-    layout.picture = QPoint(static_cast<int>(RoundHalfEven((width - picture.width()) / 2)), 0);
+    layout.picture = QPoint(static_cast<int>(twips::RoundHalfEven((width - picture.width()) / 2)), 0);
     layout.telop = QPoint(0, static_cast<int>(height) - telop.height());
     return layout;
 }
@@ -226,8 +216,8 @@ void fWeather::GetCenter(int &lX, int &lY) const
 {
     const QRect r =
         m_requested.isNull() || m_placed ? frameGeometry() : QRect(m_requested.topLeft(), frameGeometry().size());
-    lX = static_cast<int>(RoundHalfEven(r.width() / 2.0 + r.x()));
-    lY = static_cast<int>(RoundHalfEven(r.height() / 2.0 + r.y()));
+    lX = static_cast<int>(twips::RoundHalfEven(r.width() / 2.0 + r.x()));
+    lY = static_cast<int>(twips::RoundHalfEven(r.height() / 2.0 + r.y()));
 }
 
 void fWeather::SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode)

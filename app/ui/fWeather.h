@@ -41,8 +41,6 @@ public:
     /// window elsewhere than Draw asked (a compositor that places windows itself), the centre asked for: the
     /// user's stored position is not replaced by the compositor's choice.
     void GetCenter(int &lX, int &lY) const;
-    /// True once the window is known to be where Draw last asked, or the user has moved it since.
-    bool PlacedAsAsked() const { return m_placed; }
     /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
     void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
 
@@ -50,8 +48,6 @@ public:
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
     /// The picture with its key colour (the top-left pixel's) made fully transparent.
     static QImage KeyedOut(const QImage &picture);
-    /// Nearest integer, halves to the even neighbour.
-    static double RoundHalfEven(double value);
 
     /// The picture box.
     QLabel *picImage() const { return m_picImage; }
@@ -87,8 +83,8 @@ private:
     QImage m_picture;
     QColor m_colorKey;
     bool m_dragging = false;
-    QRect m_requested; ///< the window rectangle Draw last asked for (null before the first Draw)
-    bool m_placed = false;
+    QRect m_requested;             ///< the window rectangle Draw last asked for (null before the first Draw)
+    bool m_placed = false;         ///< the window is where Draw last asked, or the user has moved it since
     bool m_placementNoted = false; ///< the log has said once that the window system places the widget
     QPoint m_dragOffset;
 };

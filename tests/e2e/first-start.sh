@@ -7,6 +7,7 @@
 source "$(dirname "$0")/lib.sh"
 
 no_tray_icon() { ! tray_icon_center >/dev/null; }
+dialog_has_icon() { xprop -id "$(window_named '設定画面')" _NET_WM_ICON 2>/dev/null | grep -q 'Icon (22 x 22)'; }
 
 make_program_dir
 start_service
@@ -16,6 +17,7 @@ cp "$INI" "$WORK/ini-before"
 log "-- cancelled on first start"
 start_program
 check "settings dialog appears" wait_for 30 settings_dialog
+check "the dialog shows the program's icon" wait_for 5 dialog_has_icon
 sleep 1
 screenshot dialog-cancel
 check "no widget while the dialog is up" test -z "$(widget_window)"

@@ -127,7 +127,7 @@ tray_icon_center() {
   done | first_line
 }
 
-# menu_choose X Y BUTTON KEYS...: right-click at (X, Y), then pick an item by keys.
+# menu_at X Y: right-click at (X, Y) and give the menu time to open.
 menu_at() {
   xdotool mousemove "$1" "$2" sleep 0.2 click 3
   sleep 0.6

@@ -191,8 +191,6 @@ TEST_F(frmSettingTest, LayoutFollowsTheDesignAtTheScreensResolution)
     EXPECT_TRUE(dialog.cmdOK()->isDefault());
     EXPECT_EQ(dialog.font().family(), QStringLiteral("MS UI Gothic"));
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize()); // fixed border
-    EXPECT_EQ(dialog.GeneralPage()->objParent(), &dialog);
-    EXPECT_EQ(dialog.CommPage()->objParent(), &dialog);
     // Every control can be named by a screen reader, in Japanese.
     const frmGeneralSetting *g = dialog.GeneralPage();
     const frmCommSetting *c = dialog.CommPage();
@@ -207,6 +205,13 @@ TEST_F(frmSettingTest, LayoutFollowsTheDesignAtTheScreensResolution)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->metaObject()->className();
         EXPECT_NE(w->focusPolicy(), Qt::NoFocus) << w->accessibleName().toStdString();
     }
+    // Tab goes through them in this order, from the tab strip round to the tab strip.
+    QList<const QWidget *> order{dialog.TabControl()};
+    const QWidget *strip = dialog.TabControl()->tabBar();
+    for (const QWidget *w = strip->nextInFocusChain(); w != strip; w = w->nextInFocusChain())
+        if (w != dialog.TabControl() && std::find(std::begin(controls), std::end(controls), w) != std::end(controls))
+            order << w;
+    EXPECT_EQ(order, QList<const QWidget *>(std::begin(controls), std::end(controls)));
     // The substitute font is wider than the design's: no caption may be cut off.
     for (const QWidget *w : dialog.findChildren<QWidget *>()) {
         if (w->inherits("QAbstractButton") || w->inherits("QLabel")) {

@@ -1,4 +1,5 @@
 #include "StyledToolTip.h"
+#include "Twips.h"
 #include "cUniqTTT.h"
 #include "fWeather.h"
 #include "roLabel.h"
@@ -60,16 +61,6 @@ TEST(fWeatherLayout, KeyedOutPictureIsClearWhereTheTopLeftColourIsAndOpaqueElsew
     EXPECT_EQ(qAlpha(out.pixel(2, 0)), 0);
     EXPECT_EQ(out.pixel(1, 0), QColor(255, 0, 254).rgba());
     EXPECT_EQ(out.pixel(2, 1), QColor(Qt::black).rgba());
-}
-
-TEST(fWeatherLayout, RoundingHalvesGoToEven)
-{
-    EXPECT_EQ(fWeather::RoundHalfEven(449.5), 450);
-    EXPECT_EQ(fWeather::RoundHalfEven(450.5), 450);
-    EXPECT_EQ(fWeather::RoundHalfEven(-0.5), 0);
-    EXPECT_EQ(fWeather::RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(fWeather::RoundHalfEven(2.4999), 2);
-    EXPECT_EQ(fWeather::RoundHalfEven(2.5001), 3);
 }
 
 class fWeatherTest : public ::testing::Test {
@@ -140,7 +131,7 @@ TEST_F(fWeatherTest, DrawPlacesPictureAndTextAroundTheCentre)
     widget.GetCenter(x, y);
     EXPECT_NEAR(x, 500, 1);
     EXPECT_NEAR(y, 300, 1);
-    EXPECT_EQ(x, static_cast<int>(fWeather::RoundHalfEven(widget.width() / 2.0 + widget.x())));
+    EXPECT_EQ(x, static_cast<int>(twips::RoundHalfEven(widget.width() / 2.0 + widget.x())));
     EXPECT_DOUBLE_EQ(widget.windowOpacity(), 220.0 / 255.0);
 }
 
