@@ -16,7 +16,6 @@
 #include "cWeatherIni.h"
 #include "fSysTray.h"
 #include "fWeather.h"
-#include "modInternetProc.h"
 #include "modMain.h"
 #include "modPopup.h"
 #include "modShellExecute.h"
@@ -103,10 +102,10 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     m_tmrCheck->setInterval(1000);
     connect(m_tmrCheck, &QTimer::timeout, this, &frmMain::tmrCheck_Timer);
 
-    m_source =
-        std::make_unique<cForecastSource>(*m_inet, [this](const QString &file, std::shared_ptr<cWeather> &weather) {
-            return m_roWeather->GetWeather(file, weather);
-        });
+    m_source = std::make_unique<cForecastSource>(*m_inet, AppSettings(),
+                                                 [this](const QString &file, std::shared_ptr<cWeather> &weather) {
+                                                     return m_roWeather->GetWeather(file, weather);
+                                                 });
     m_trayView =
         std::make_unique<TrayView>([this](bool failure) { SetTrayIcon(failure); }, [this] { return m_systray; });
     m_widgetView = std::make_unique<WidgetView>(*this);
@@ -278,7 +277,7 @@ void frmMain::tmrCheck_Timer()
         m_tmrCheck->start();
 }
 
-bool frmMain::RetrieveWeather(int &day, const QString &cityID)
+bool frmMain::RetrieveWeather(int day, const QString &cityID)
 {
     BeginBusy();
     const bool result = m_cycle->RetrieveWeather(day, cityID);
@@ -381,7 +380,7 @@ void frmMain::ExecuteCommand(int id)
     if (Busy())
         return;
     const auto command =
-        commandMenu::CommandFor(id, m_cityCommands, modInternetProc::CurrentDay, AppSettings().LastAccessCityID());
+        commandMenu::CommandFor(id, m_cityCommands, m_cycle->CurrentDay(), AppSettings().LastAccessCityID());
     switch (command.Kind) {
     case commandMenu::CommandKind::Refresh: RefreshNow(); break;
     case commandMenu::CommandKind::Details: ShowDetails(); break;
@@ -449,7 +448,7 @@ void frmMain::OnPopupItemClick(PopupControlItem *item)
     case modPopup::ClickAction::Close: m_popup->Close(); return;
     case modPopup::ClickAction::DayMenu:
         StoreWidgetPositionIfVisible();
-        chosen = modPopup::ShowDayMenu(*m_commandBars, modInternetProc::CurrentDay, QCursor::pos());
+        chosen = modPopup::ShowDayMenu(*m_commandBars, m_cycle->CurrentDay(), QCursor::pos());
         break;
     case modPopup::ClickAction::CityMenu:
         StoreWidgetPositionIfVisible();

@@ -59,7 +59,7 @@ public:
     /// One tick of the refresh timer.
     void tmrCheck_Timer();
     /// Fetches a day's forecast for a city (empty: the configured one) and shows it. Always true.
-    bool RetrieveWeather(int &day, const QString &cityID);
+    bool RetrieveWeather(int day, const QString &cityID);
     /// Builds the command menu and shows it at (x, y) in twips.
     void ShowPopUpMenu(int x, int y);
     /// Runs a command of the menus (301-305, 401-403, cities from 10000).
