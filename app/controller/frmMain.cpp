@@ -218,6 +218,7 @@ void frmMain::EndBusy()
 void frmMain::Start()
 {
     m_tmrCheck->start();
+    m_startSave = std::make_unique<cWeatherIni::SaveBatch>(AppSettings());
     AppSettings().setLastAccessDate(RefreshScheduler::BackdatedAccessDate(m_clock(), AppSettings().Span()));
     // The first tick is due at once: show the forecast without waiting a whole timer interval.
     QTimer::singleShot(0, this, &frmMain::tmrCheck_Timer);
@@ -227,6 +228,7 @@ void frmMain::Start()
         loop.exec();
         m_loop = nullptr;
     }
+    m_startSave.reset();
     delete m_systray;
     m_systray = nullptr;
     m_trayMenu.reset();
@@ -260,6 +262,9 @@ void frmMain::Unload()
 void frmMain::tmrCheck_Timer()
 {
     m_tmrCheck->stop();
+    // What a tick changes goes to the file in one save (or is retried, after a save that failed).
+    const auto startSave = std::move(m_startSave);
+    const cWeatherIni::SaveBatch save(AppSettings());
     const QDateTime now = m_clock();
     // A tick inside a running retrieval (the pop-up's day and city ones keep the timer going) waits its turn.
     const auto decision =

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandMenu.h"
+#include "cWeatherIni.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -128,6 +129,8 @@ private:
     fSysTray *m_systray = nullptr;
     fWeather *m_weatherWidget = nullptr;
     std::unique_ptr<cInet> m_inet;
+    /// Start-up's settings go to the file in one save with the first tick's.
+    std::unique_ptr<cWeatherIni::SaveBatch> m_startSave;
     std::unique_ptr<IForecastSource> m_source;
     std::unique_ptr<ITrayView> m_trayView;
     std::unique_ptr<IWeatherView> m_widgetView;
