@@ -1,5 +1,6 @@
 #include "fWeather.h"
 
+#include "PlatformStartup.h"
 #include "cUniqTTT.h"
 #include "roLabel.h"
 
@@ -15,11 +16,6 @@
 #include <limits>
 
 namespace {
-
-bool onWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
 
 bool fitsInt(double v)
 {
@@ -123,7 +119,7 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     if (m_requested.isNull() || layout.window.topLeft() != m_requested.topLeft())
         m_placed = isVisible() && geometry().topLeft() == layout.window.topLeft();
     m_requested = layout.window;
-    if (onWayland()) // a compositor tiles (fills the screen with) a toplevel it may resize
+    if (platform::IsWaylandSession()) // a compositor tiles (fills the screen with) a toplevel it may resize
         setFixedSize(layout.window.size());
     setGeometry(layout.window);
 

@@ -1,5 +1,7 @@
 #include "PopupControl.h"
 
+#include "PlatformStartup.h"
+
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -151,7 +153,7 @@ PopupControlItem *PopupControl::FindItem(int Id)
 void PopupControl::SetSize(int Width, int Height)
 {
     // A Wayland compositor tiles a toplevel it may resize; one of a fixed size floats.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (platform::IsWaylandSession())
         setFixedSize(Width, Height);
     else
         resize(Width, Height);
