@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QPixmapCache>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -28,6 +29,8 @@
 
 namespace modMain {
 namespace {
+
+constexpr int kPixmapCacheKb = 1024;
 
 // One instance per settings file: two programs writing the same file would undo each other's values.
 std::unique_ptr<platform::InstanceLock> lockSingleInstance()
@@ -104,6 +107,8 @@ int Main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Skycaster"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Pictures are drawn once per retrieval: a cache of old ones would only grow for weeks.
+    QPixmapCache::setCacheLimit(kPixmapCacheKb);
 
     const auto instanceLock = lockSingleInstance();
     if (!instanceLock)
