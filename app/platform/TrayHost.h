@@ -42,7 +42,7 @@ class TrayHost final : public ITrayHost {
 public:
     /// How often the X display is looked at first, and at the longest.
     static constexpr int kFirstPollMs = 700;
-    static constexpr int kLongestPollMs = 60000;
+    static constexpr int kLongestPollMs = 10000;
 
     explicit TrayHost(QObject *parent = nullptr);
     ~TrayHost() override;
