@@ -24,7 +24,9 @@ while [ $# -gt 0 ]; do
     *) echo "bench-idle.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
+# The measuring tool sits beside the repository (../shared), or beside the main clone of a worktree.
 measure="$root/../shared/tools/measure-idle"
+[ -x "$measure" ] || measure="$(cd "$(git -C "$root" rev-parse --git-common-dir)/../.." && pwd)/shared/tools/measure-idle"
 
 if [ "$inner" = 0 ]; then
   if ! command -v meteo-qt >/dev/null; then
