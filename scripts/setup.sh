@@ -17,6 +17,10 @@ packages=(
   # the program at run time
   fonts-ipafont-gothic xdg-utils
 )
+# The scenarios on real desktops (scripts/test.sh --desktops): GNOME Shell with AppIndicator, KDE Plasma on X11.
+if [ "${SKYCASTER_SETUP_DESKTOPS:-0}" = 1 ]; then
+  packages+=(gnome-shell gnome-shell-extension-appindicator plasma-workspace kwin-x11 plasma-desktop)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -6,14 +6,27 @@
 #   scripts/test.sh --stress N [ctest arguments...]
 #     Keeps every core busy with a CPU hog and runs the display tests (labels e2e and xvfb, or what the
 #     ctest arguments select) N times; prints how many runs of each test passed. Fails unless all did.
+#   scripts/test.sh --desktops [--stress N] [ctest arguments...]
+#     Also installs real GNOME Shell and KDE Plasma (about 1.2 GB) and runs the scenarios on them (label
+#     desktops, one session at a time), or what the ctest arguments select; they are skipped otherwise.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 stress_rounds=0
+desktops=0
+if [ "${1:-}" = --desktops ]; then
+  desktops=1
+  shift
+fi
 if [ "${1:-}" = --stress ]; then
   stress_rounds="${2:?--stress needs a number of runs}"
   shift 2
 fi
 "$root/scripts/setup.sh"
+if [ "$desktops" = 1 ]; then
+  SKYCASTER_SETUP_DESKTOPS=1 "$root/scripts/setup.sh"
+  export SKYCASTER_DESKTOPS=1
+  [ $# -gt 0 ] || set -- -L desktops
+fi
 
 build="${SKYCASTER_BUILD_DIR:-$root/build/test}"
 jobs="$(nproc)"

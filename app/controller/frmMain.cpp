@@ -92,7 +92,7 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     , m_tmrCheck(new QTimer(this))
     , m_roWeather(new roWeather(this))
     , m_commandBars(new CommandBars(this))
-    , m_popup(new PopupControl(this))
+    , m_popup(std::make_unique<PopupControl>())
     , m_inet(std::make_unique<cInet>())
     , m_clock([] { return QDateTime::currentDateTime(); })
     , m_settingsDialog([] { return modMain::ShowSettings(); })
@@ -117,7 +117,7 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     // A right click during a download or the settings dialog: the menu opens once it is over, as a click
     // queued behind a download on an XEmbed tray does.
     connect(&m_gate, &cInteractionGate::MenuDue, this, [this] { OnTrayMouseUp(2); });
-    connect(m_popup, &PopupControl::ItemClick, this, &frmMain::OnPopupItemClick);
+    connect(m_popup.get(), &PopupControl::ItemClick, this, &frmMain::OnPopupItemClick);
 }
 
 frmMain::~frmMain() = default;
@@ -334,10 +334,27 @@ void frmMain::ResumeTimer()
         m_tmrCheck->start();
 }
 
+QWidget *frmMain::MenuAnchor() const
+{
+    if (m_popup->isVisible())
+        return m_popup.get();
+    if (m_weatherWidget != nullptr && m_weatherWidget->isVisible())
+        return m_weatherWidget;
+    return nullptr;
+}
+
+void frmMain::Quit()
+{
+    // A menu or the pop-up runs a loop of its own inside ours: end them first, or ours waits for them.
+    CommandBars::CloseAllMenus();
+    m_popup->Close();
+    setQuitRequested(true);
+}
+
 void frmMain::ShowPopUpMenu(int x, int y)
 {
     const auto menu = commandMenu::BuildCommandMenu(*m_commandBars);
-    const int chosen = m_commandBars->ShowPopup(*menu, x, y);
+    const int chosen = m_commandBars->ShowPopup(*menu, x, y, MenuAnchor());
     if (chosen != 0)
         ExecuteCommand(chosen);
 }
@@ -361,7 +378,7 @@ void frmMain::ExecuteCommand(int id)
     case commandMenu::CommandKind::Details: ShowDetails(); break;
     case commandMenu::CommandKind::Options: OpenOptions(); break;
     case commandMenu::CommandKind::Help: OpenHelp(); break;
-    case commandMenu::CommandKind::Quit: setQuitRequested(true); break;
+    case commandMenu::CommandKind::Quit: Quit(); break;
     case commandMenu::CommandKind::Day:
     case commandMenu::CommandKind::City: RetrieveAndShowDetails(command.Day, command.CityID); break;
     case commandMenu::CommandKind::None: break;
@@ -431,12 +448,12 @@ void frmMain::OnPopupItemClick(PopupControlItem *item)
     case modPopup::ClickAction::Close: m_popup->Close(); return;
     case modPopup::ClickAction::DayMenu:
         StoreWidgetPositionIfVisible();
-        chosen = modPopup::ShowDayMenu(*m_commandBars, m_cycle->CurrentDay(), QCursor::pos());
+        chosen = modPopup::ShowDayMenu(*m_commandBars, m_cycle->CurrentDay(), QCursor::pos(), m_popup.get());
         break;
     case modPopup::ClickAction::CityMenu:
         StoreWidgetPositionIfVisible();
         chosen = modPopup::ShowCityMenu(*m_commandBars, AreaList(), AppSettings().LastAccessCityID(), m_cityCommands,
-                                        QCursor::pos());
+                                        QCursor::pos(), m_popup.get());
         break;
     case modPopup::ClickAction::OpenLink: modPopup::OpenLink(this, link); return;
     case modPopup::ClickAction::None: return;

@@ -83,7 +83,7 @@ public:
     /// The refresh timer.
     QTimer *tmrCheck() const { return m_tmrCheck; }
     /// The pop-up component.
-    PopupControl *Popup() const { return m_popup; }
+    PopupControl *Popup() const { return m_popup.get(); }
     /// The menu component.
     CommandBars *Menus() const { return m_commandBars; }
     /// The parsed area list, loaded from `ForecastmapPath` on first use (none when it cannot be read).
@@ -119,6 +119,8 @@ private:
     void SetTrayIcon(bool failure);
     int PopupState() const;
     void ResumeTimer();
+    QWidget *MenuAnchor() const;
+    void Quit();
     void BuildTrayHostMenu();
     void RefreshTrayHostMenu();
 
@@ -126,7 +128,7 @@ private:
     QTimer *m_tmrCheck;
     roWeather *m_roWeather;
     CommandBars *m_commandBars;
-    PopupControl *m_popup;
+    std::unique_ptr<PopupControl> m_popup; // a window of its own: this form is never shown
     fSysTray *m_systray = nullptr;
     fWeather *m_weatherWidget = nullptr;
     std::unique_ptr<cInet> m_inet;

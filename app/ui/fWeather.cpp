@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -36,7 +37,11 @@ fWeather::fWeather(QWidget *parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     // The widget is never activated, and Qt only shows tool tips of the active window unless told otherwise.
     setAttribute(Qt::WA_AlwaysShowToolTips);
-    setAutoFillBackground(true);
+    // A Wayland compositor ignores window shapes: the key colour is cut away by per-pixel alpha there.
+    if (platform::IsWaylandSession())
+        setAttribute(Qt::WA_TranslucentBackground);
+    else
+        setAutoFillBackground(true);
 
     m_picImage->setObjectName(QStringLiteral("picImage"));
     m_picImage->setScaledContents(true);
@@ -108,7 +113,7 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     QImage picture;
     if (!ImageFile.isEmpty() && picture.load(ImageFile) && !picture.isNull()) {
         m_picture = picture.convertToFormat(QImage::Format_RGB32);
-        m_picImage->setPixmap(QPixmap::fromImage(m_picture));
+        m_picImage->setPixmap(QPixmap::fromImage(platform::IsWaylandSession() ? KeyedOut(m_picture) : m_picture));
         m_picImage->resize(m_picture.size());
     }
 
@@ -119,8 +124,10 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     if (m_requested.isNull() || layout.window.topLeft() != m_requested.topLeft())
         m_placed = isVisible() && geometry().topLeft() == layout.window.topLeft();
     m_requested = layout.window;
-    if (platform::IsWaylandSession()) // a compositor tiles (fills the screen with) a toplevel it may resize
+    if (platform::IsWaylandSession()) { // a compositor tiles (fills the screen with) a toplevel it may resize
         setFixedSize(layout.window.size());
+        NotePlacementRefused();
+    }
     setGeometry(layout.window);
 
     m_colorKey = m_picture.isNull() ? palette().color(QPalette::Window) : m_picture.pixelColor(0, 0);
@@ -133,6 +140,26 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     setWindowOpacity(kOpacity / 255.0);
     show();
     raise();
+}
+
+QImage fWeather::KeyedOut(const QImage &picture)
+{
+    QImage out = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = out.isNull() ? 0 : out.pixel(0, 0) | 0xFF000000u;
+    for (int y = 0; y < out.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] | 0xFF000000u) == key)
+                line[x] = 0;
+    }
+    return out;
+}
+
+void fWeather::NotePlacementRefused()
+{
+    if (std::exchange(m_placementNoted, true))
+        return;
+    qInfo("widget: the window system places the widget itself; the stored position is kept as it is");
 }
 
 void fWeather::UpdateMask(QSize windowSize)

@@ -48,6 +48,8 @@ public:
 
     /// The window geometry for a centre, the label's size and the picture's size.
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
+    /// The picture with its key colour (the top-left pixel's) made fully transparent.
+    static QImage KeyedOut(const QImage &picture);
     /// Nearest integer, halves to the even neighbour.
     static double RoundHalfEven(double value);
 
@@ -77,6 +79,7 @@ private:
     bool HandleMouse(QObject *source, QMouseEvent *event);
     void SetTopmost(bool topmost);
     void UpdateMask(QSize windowSize);
+    void NotePlacementRefused();
 
     QLabel *m_picImage;
     roLabel *m_telop;
@@ -86,5 +89,6 @@ private:
     bool m_dragging = false;
     QRect m_requested; ///< the window rectangle Draw last asked for (null before the first Draw)
     bool m_placed = false;
+    bool m_placementNoted = false; ///< the log has said once that the window system places the widget
     QPoint m_dragOffset;
 };

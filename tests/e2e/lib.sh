@@ -379,6 +379,7 @@ sni_item_service() {
   for entry in $(busctl --user get-property org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
                    org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null | grep -o '"[^"]*"' | tr -d '"'); do
     service="${entry%%/*}"
+    service="${service%@}" # GNOME's watcher lists "NAME@/PATH"
     [ "$(busctl --user status "$service" 2>/dev/null | awk -F= '/^PID=/{print $2}')" = "$PROGRAM_PID" ] && { echo "$service"; return 0; }
   done
   return 1

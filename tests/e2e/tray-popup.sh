@@ -45,6 +45,21 @@ check "pop-up shown again" wait_for 10 popup_shown
 settle
 screenshot popup-tomorrow
 
+# An ordinary window that belongs to no other (window managers hide tool windows of an inactive program).
+popup_id() { xwininfo -root -tree | awk -v s="${POPUP_W}x${POPUP_H}+" 'index($0, s) && /"Skycaster"/ {print $1}' | first_line; }
+check "pop-up belongs to no other window" bash -c "xprop -id '$(popup_id)' WM_TRANSIENT_FOR | grep -q 'not found'"
+popup_type() { xprop -id "$(popup_id)" _NET_WM_WINDOW_TYPE; }
+check "pop-up is an ordinary window, not a tool window" bash -c "[[ '$(popup_type)' == *_NET_WM_WINDOW_TYPE_NORMAL* && '$(popup_type)' != *UTILITY* ]]"
+click_popup 226 12
+check "day menu opens" wait_for 5 program_menu_shown
+xdotool key Escape
+check "day menu closes on Escape" wait_for 5 no_program_menu
+click_popup 226 12
+check "day menu opens again" wait_for 5 program_menu_shown
+xdotool mousemove 5 400 sleep 0.2 click 1
+check "day menu closes on a click elsewhere" wait_for 5 no_program_menu
+check "pop-up still shown" popup_shown
+
 # "ピンポイント" (150,150)-(290,170) -> the other cities of the prefecture: 岩見沢, 倶知安.
 click_popup 260 160
 sleep 0.8

@@ -15,6 +15,7 @@
 #include "roGeneralDate.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@ using servicetest::jst;
 
 namespace {
 
+const QString kOwnData = QStringLiteral(SKYCASTER_TEST_DATA_DIR "/service");
 const QStringList kDays = {QStringLiteral("today"), QStringLiteral("tomorrow"), QStringLiteral("dayaftertomorrow")};
 
 bool isTemperature(const QString &text)
@@ -40,11 +42,12 @@ struct Fixture {
     std::shared_ptr<OfflineSource> source; ///< for the warning files; none: warnings unavailable
 };
 
-/// The data of one office as the offline mode sees it at the given report time.
-Fixture load(const QString &office, const char *asOf)
+/// The data of one office as the offline mode sees it at the given report time (of the real samples
+/// unless told).
+Fixture load(const QString &office, const char *asOf, const QString &folder = servicetest::jmaFixtures())
 {
     QString error;
-    auto source = OfflineSource::Open(servicetest::jmaFixtures(), jst(asOf), error);
+    auto source = OfflineSource::Open(folder, jst(asOf), error);
     EXPECT_TRUE(source) << error.toStdString();
     if (!source)
         return {};
@@ -241,8 +244,7 @@ TEST(ForecastDocument, LeadingZerosAndOfficeFileExceptions)
 // Ids and day words that are not ours are refused, never answered with some other forecast.
 TEST(ForecastDocument, UnknownCitiesAndDaysAreRefused)
 {
-    REQUIRE_FIXTURES();
-    const Fixture f = load(QStringLiteral("130000"), "2026-01-05T17:00:00+09:00");
+    const Fixture f = load(QStringLiteral("130000"), "2026-01-05T11:00:00+09:00", kOwnData);
     ASSERT_TRUE(f.areas);
     for (const char *bad : {"", "13001", "1300100", "13001x", "130000", "999999", "-13001"}) {
         const auto ref = ForecastBuilder::ResolveCity(*f.areas, QString::fromLatin1(bad));
@@ -267,13 +269,14 @@ TEST(ForecastDocument, UnknownCitiesAndDaysAreRefused)
 // A code missing from the table falls back on its group; one outside every group is refused.
 TEST(ForecastDocument, UnknownWeatherCodesFallBackOnTheirGroup)
 {
-    REQUIRE_FIXTURES();
     QString error;
-    QByteArray json = servicetest::fixture(QStringLiteral("forecast/130000_2026-01-05T1700.json"));
-    json.replace("\"weatherCodes\":[\"111\",\"101\",\"211\"]", "\"weatherCodes\":[\"129\",\"227\",\"999\"]");
+    QFile file(kOwnData + QStringLiteral("/forecast/130000.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray json = file.readAll();
+    json.replace(R"("weatherCodes": ["100", "101", "200"])", R"("weatherCodes": ["129", "227", "999"])");
     const auto report = ForecastReport::Parse(json, error);
     ASSERT_TRUE(report) << error.toStdString();
-    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T17:00:00+09:00");
+    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T11:00:00+09:00", kOwnData);
     ASSERT_TRUE(base.areas);
     const Fixture f{base.areas, report, nullptr, report->reportTime, nullptr};
     const auto today = document(f, QStringLiteral("130010"), QStringLiteral("today"));
@@ -295,12 +298,11 @@ TEST(ForecastDocument, UnknownWeatherCodesFallBackOnTheirGroup)
 // Text from upstream reaches the program intact, markup and all, and never breaks the XML.
 TEST(ForecastDocument, UpstreamTextIsEscaped)
 {
-    REQUIRE_FIXTURES();
-    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T17:00:00+09:00");
+    const Fixture base = load(QStringLiteral("130000"), "2026-01-05T11:00:00+09:00", kOwnData);
     ASSERT_TRUE(base.report);
     QString error;
     const auto overview = Overview::Parse(
-        R"({"reportDatetime":"2026-01-05T16:33:00+09:00","headlineText":"<b>注意</b> & \"x\" ]]>",
+        R"({"reportDatetime":"2026-01-05T10:33:00+09:00","headlineText":"<b>注意</b> & \"x\" ]]>",
             "text":"一行目\u0001\n\n　二行目 </description>"})",
         error);
     ASSERT_TRUE(overview) << error.toStdString();
@@ -310,9 +312,9 @@ TEST(ForecastDocument, UpstreamTextIsEscaped)
     const QString d = parsed.weather->Description();
     EXPECT_TRUE(d.contains(QStringLiteral("<b>注意</b> & \"x\" ]]>"))) << d.toStdString();
     EXPECT_TRUE(d.contains(QStringLiteral("一行目\n\n　二行目 </description>"))) << d.toStdString();
-    // After the warning note (no warning file was issued by then) and the chance of rain.
-    EXPECT_TRUE(d.startsWith(QStringLiteral("警報・注意報を取得できませんでした\n降水確率 18-24時 10%\n"
-                                            "東京 今日（1/5）: 晴れ 夜遅く くもり\n")))
+    // After the warning note (the data has no warning file) and the chance of rain.
+    EXPECT_TRUE(d.startsWith(QStringLiteral("警報・注意報を取得できませんでした\n降水確率 12-18時 10% 18-24時 20%\n"
+                                            "東京 今日（1/5）: 晴れ\n")))
         << d.toStdString();
 }
 

@@ -59,13 +59,16 @@ std::string forecastPath(const char *city, const char *day)
     return std::string("/forecast/webservice/rest/v1?city=") + city + "&day=" + day;
 }
 
-/// The service over the fixture folder, on a free port.
+const QString kDemoData = QStringLiteral(SKYCASTER_SOURCE_DIR "/service/demo-data");
+
+/// The service over a data folder (the real samples unless told), on a free port.
 struct OfflineService {
     std::unique_ptr<ForecastService> service;
-    explicit OfflineService(ForecastService::Options options = {}, const QDateTime &asOf = {})
+    explicit OfflineService(ForecastService::Options options = {}, const QDateTime &asOf = {},
+                            const QString &folder = servicetest::jmaFixtures())
     {
         QString error;
-        std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), asOf, error);
+        std::shared_ptr<ForecastSource> source = OfflineSource::Open(folder, asOf, error);
         EXPECT_TRUE(source) << error.toStdString();
         options.port = 0;
         service = std::make_unique<ForecastService>(source, options);
@@ -110,8 +113,7 @@ TEST(ForecastServiceHttp, ServesDocumentsTheProgramReads)
 
 TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
 {
-    REQUIRE_FIXTURES();
-    OfflineService s;
+    OfflineService s({}, {}, kDemoData);
     struct Case {
         std::string path;
         int status;
@@ -122,7 +124,7 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
         {forecastPath("abc", "today"), 400},
         {"/forecast/webservice/rest/v1?city=130010", 400},
         {"/forecast/webservice/rest/v1", 400},
-        // Chiba's data lives in 120000.json, which the fixtures do not have.
+        // Chiba is not in the demo data.
         {forecastPath("120010", "today"), 404},
         {"/forecast/img/999.png", 404},
         {"/forecast/img/../../etc/passwd", 404},
@@ -139,11 +141,10 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
 
 TEST(ForecastServiceHttp, AccessLogHasOneLinePerRequest)
 {
-    REQUIRE_FIXTURES();
     QTemporaryDir dir;
     const QString logPath = dir.filePath(QStringLiteral("access.log"));
     QString error;
-    std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), {}, error);
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemoData, {}, error);
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, ForecastService::Options{QStringLiteral("127.0.0.1"), 0, {}});
     EXPECT_FALSE(service.OpenAccessLog(dir.filePath(QStringLiteral("missing/access.log")), error));
@@ -169,8 +170,7 @@ TEST(ForecastServiceHttp, AccessLogHasOneLinePerRequest)
 // One icon per JMA icon name; the four groups at least look different.
 TEST(ForecastServiceHttp, IconsOfTheGroupsDiffer)
 {
-    REQUIRE_FIXTURES();
-    OfflineService s;
+    OfflineService s({}, {}, kDemoData);
     QList<QImage> images;
     for (const char *name : {"100", "200", "300", "400", "101", "110", "308", "406"}) {
         const Answer a = get(s.port(), std::string("/forecast/img/") + name + ".png");
@@ -247,8 +247,7 @@ TEST(ForecastServiceHttp, AreaListMatchesTheShippedOne)
 TEST(ForecastServiceHttp, DemoDataServesTokyoAndHokkaido)
 {
     QString error;
-    std::shared_ptr<ForecastSource> source =
-        OfflineSource::Open(QStringLiteral(SKYCASTER_SOURCE_DIR "/service/demo-data"), {}, error);
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemoData, {}, error);
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
     ASSERT_TRUE(service.Start(error)) << error.toStdString();

@@ -17,7 +17,7 @@ class cAreas;
 #define REQUIRE_FIXTURES()                                                                                             \
     do {                                                                                                               \
         if (servicetest::jmaFixtures().isEmpty())                                                                      \
-            GTEST_SKIP() << "JMA fixtures not found at " SKYCASTER_JMA_FIXTURES                                        \
+            GTEST_SKIP() << "this check runs against the real JMA samples, not found at " SKYCASTER_JMA_FIXTURES       \
                             " (configure with -DSKYCASTER_JMA_FIXTURES=DIR)";                                          \
     } while (false)
 

@@ -321,7 +321,7 @@ TEST(WarningDocument, TheCodeTableNamesEveryCodeOfTheFixtures)
     } named[] = {
         {"33", "大雨特別警報", WarningClass::Emergency},  {"43", "大雨危険警報", WarningClass::Danger},
         {"49", "土砂災害危険警報", WarningClass::Danger}, {"09", "土砂災害警報", WarningClass::Warning},
-        {"29", "土砂災害注意報", WarningClass::Advisory}, {"27", "コード27注意報", WarningClass::Advisory},
+        {"29", "土砂災害注意報", WarningClass::Advisory}, {"27", "その他の注意報", WarningClass::Advisory},
         {"44", "コード44危険警報", WarningClass::Danger},
     };
     for (const auto &n : named) {

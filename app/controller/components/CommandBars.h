@@ -8,6 +8,7 @@
 #include <vector>
 
 class QMenu;
+class QWidget;
 
 /// One item of a command bar: a plain button with a command identifier.
 class CommandBarControl {
@@ -74,11 +75,20 @@ public:
 
     /// Shows the bar at (x, y) twips and waits until it closes. Emits Update for every item before it is
     /// shown and Execute for the chosen item after the menu has closed. Returns the chosen identifier, 0 when
-    /// nothing was chosen.
-    int ShowPopup(CommandBar &Bar, int x, int y);
+    /// nothing was chosen. `Anchor` is the program's window the menu belongs to (the one clicked, or the one
+    /// shown): on Wayland a menu is a pop-up surface of such a window, so without a shown anchor there it is
+    /// not opened at all. The menu closes when the program loses the keyboard to another program.
+    int ShowPopup(CommandBar &Bar, int x, int y, QWidget *Anchor = nullptr);
 
     /// The QMenu that ShowPopup shows: items, separators and enabled states of the bar (after Update).
-    std::unique_ptr<QMenu> BuildMenu(CommandBar &Bar);
+    std::unique_ptr<QMenu> BuildMenu(CommandBar &Bar, QWidget *Parent = nullptr);
+
+    /// True when a menu shown now with that anchor can be placed (always on X11; on Wayland only beside a
+    /// shown window of the program).
+    static bool CanPlaceMenu(const QWidget *Anchor);
+
+    /// Closes every menu of the program that is open (the ones ShowPopup waits for return 0).
+    static void CloseAllMenus();
 
     /// The menu open right now (while ShowPopup waits), or nullptr.
     QMenu *ActiveMenu() const { return m_activeMenu; }

@@ -1,10 +1,11 @@
 #include "PopupControl.h"
 
-#include "PlatformStartup.h"
+#include "WindowHints.h"
 
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -95,16 +96,22 @@ int PopupControlItem::QtTextFlags(int f)
 }
 
 PopupControl::PopupControl(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    // An ordinary window, not a tool window: window managers hide tool windows while their program is not the
+    // active one (KWin keeps them iconic), and this program's windows are never activated by showing them.
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
     , m_fade(new QPropertyAnimation(this, "windowOpacity", this))
     , m_autoClose(new QTimer(this))
 {
     m_autoClose->setSingleShot(true);
     connect(m_autoClose, &QTimer::timeout, this, &PopupControl::autoCloseDue);
+    // Showing it takes the keyboard from nobody; a click on it gives it the keyboard (Escape, and the
+    // menus it opens then hold the keyboard too, so that they close on Escape and on a click elsewhere).
+    // A window that refuses the keyboard altogether is kept iconic by some window managers.
     setAttribute(Qt::WA_ShowWithoutActivating);
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("MS UI Gothic"), static_cast<int>(kDefaultPointSize)));
     SetSize(kDefaultWidth, kDefaultHeight);
+    platform::KeepOutOfTaskbar(*this);
     connect(m_fade, &QPropertyAnimation::finished, this, &PopupControl::onFadeFinished);
 }
 
@@ -152,11 +159,9 @@ PopupControlItem *PopupControl::FindItem(int Id)
 
 void PopupControl::SetSize(int Width, int Height)
 {
-    // A Wayland compositor tiles a toplevel it may resize; one of a fixed size floats.
-    if (platform::IsWaylandSession())
-        setFixedSize(Width, Height);
-    else
-        resize(Width, Height);
+    // A tiling window manager (sway, natively or on Xwayland) tiles a window it may resize; one of a fixed
+    // size floats.
+    setFixedSize(Width, Height);
 }
 
 QRect PopupControl::Placement(const QRect &Available, const QSize &Size)
@@ -178,8 +183,7 @@ void PopupControl::Show(const QPoint &ScreenPoint)
     switch (m_state) {
     case StateClosed:
         setWindowOpacity(0.0);
-        show();
-        raise();
+        show(); // a new window goes on top; asking to raise it as well makes some window managers flag it
         setState(StateOpening);
         fadeTo(1.0);
         break;
@@ -343,6 +347,8 @@ void PopupControl::mouseMoveEvent(QMouseEvent *event)
 
 void PopupControl::mousePressEvent(QMouseEvent *event)
 {
+    // The keyboard follows the click (a window manager that focuses on click does so already).
+    activateWindow();
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = indexAt(event->position().toPoint());
@@ -359,6 +365,14 @@ void PopupControl::mouseReleaseEvent(QMouseEvent *event)
     update();
     if (pressed >= 0 && pressed == released)
         emit ItemClick(m_items[static_cast<size_t>(pressed)].get()); // handlers may refill: nothing after this
+}
+
+void PopupControl::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        Close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PopupControl::enterEvent(QEnterEvent *)

@@ -129,7 +129,8 @@ public:
         StateClosing = 3
     };
 
-    /// A closed, empty pop-up of 300 x 180 pixels.
+    /// A closed, empty pop-up of 300 x 180 pixels. Give it no parent where the parent is never shown: window
+    /// managers treat a window that belongs to a hidden one as hidden too.
     explicit PopupControl(QWidget *parent = nullptr);
     ~PopupControl() override;
 
@@ -195,6 +196,7 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -259,21 +259,21 @@ std::unique_ptr<CommandBar> BuildCityMenu(const CommandBars &Bars, const std::sh
     return bar;
 }
 
-int ShowDayMenu(CommandBars &Bars, int CurrentDay, const QPoint &CursorPixels)
+int ShowDayMenu(CommandBars &Bars, int CurrentDay, const QPoint &CursorPixels, QWidget *Anchor)
 {
     auto bar = BuildDayMenu(Bars, CurrentDay);
     const QPoint at = twips::PixelsToTwips(CursorPixels);
-    return Bars.ShowPopup(*bar, at.x(), at.y());
+    return Bars.ShowPopup(*bar, at.x(), at.y(), Anchor);
 }
 
 int ShowCityMenu(CommandBars &Bars, const std::shared_ptr<cAreas> &AreaList, const QString &LastAccessCityID,
-                 commandMenu::CityCommandMap &Cities, const QPoint &CursorPixels)
+                 commandMenu::CityCommandMap &Cities, const QPoint &CursorPixels, QWidget *Anchor)
 {
     auto bar = BuildCityMenu(Bars, AreaList, LastAccessCityID, Cities);
     if (!bar)
         return 0;
     const QPoint at = twips::PixelsToTwips(CursorPixels);
-    return Bars.ShowPopup(*bar, at.x(), at.y());
+    return Bars.ShowPopup(*bar, at.x(), at.y(), Anchor);
 }
 
 bool IsOpenableLink(const QString &URL)

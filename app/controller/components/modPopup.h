@@ -73,13 +73,14 @@ std::unique_ptr<CommandBar> BuildDayMenu(const CommandBars &Bars, int CurrentDay
 std::unique_ptr<CommandBar> BuildCityMenu(const CommandBars &Bars, const std::shared_ptr<cAreas> &AreaList,
                                           const QString &LastAccessCityID, commandMenu::CityCommandMap &Cities);
 
-/// Builds the day menu and shows it at the cursor (screen pixels); returns the chosen identifier or 0.
-int ShowDayMenu(CommandBars &Bars, int CurrentDay, const QPoint &CursorPixels);
+/// Builds the day menu and shows it at the cursor (screen pixels) as a menu of Anchor (the pop-up); returns the
+/// chosen identifier or 0.
+int ShowDayMenu(CommandBars &Bars, int CurrentDay, const QPoint &CursorPixels, QWidget *Anchor = nullptr);
 
 /// Builds the city menu and shows it at the cursor (screen pixels); returns the chosen identifier, 0 when none
 /// was chosen or no menu could be built.
 int ShowCityMenu(CommandBars &Bars, const std::shared_ptr<cAreas> &AreaList, const QString &LastAccessCityID,
-                 commandMenu::CityCommandMap &Cities, const QPoint &CursorPixels);
+                 commandMenu::CityCommandMap &Cities, const QPoint &CursorPixels, QWidget *Anchor = nullptr);
 
 /// True for an absolute http or https address with a host: the only links a document may make us open.
 bool IsOpenableLink(const QString &URL);

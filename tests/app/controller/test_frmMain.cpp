@@ -1,10 +1,12 @@
 // The main form's commands from the tray host's menu: the menu it exports and when it takes commands.
 #include "AppSettings.h"
+#include "PopupControl.h"
 #include "TestHttpServer.h"
 #include "cWeatherIni.h"
 #include "frmMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -58,6 +60,29 @@ TEST_F(FormWithService, HostMenuIsTheCommandMenuWithDetailsGreyedUntilThereIsSom
     form.RetrieveWeather(day, QString());
     ASSERT_FALSE(form.LastError().isEmpty());
     EXPECT_EQ(hostMenu(form).at(2), QStringLiteral("詳細 enabled")); // the failure can be shown
+    form.Unload();
+}
+
+TEST_F(FormWithService, QuitEndsTheMenuThatIsOpenAndClosesThePopup)
+{
+    frmMain form(nullptr, dir.path());
+    form.Load();
+    form.Popup()->Show(QPoint(10, 10));
+    bool menuWasOpen = false;
+    // The host's 終了 arrives while the program's own menu waits in its loop.
+    QTimer::singleShot(50, &form, [&] {
+        menuWasOpen = QApplication::activePopupWidget() != nullptr;
+        form.ExecuteCommand(frmMain::QuitCommand);
+    });
+    QTimer watchdog; // a failure ends the menu instead of hanging the test
+    watchdog.callOnTimeout([] { QApplication::closeAllWindows(); });
+    watchdog.start(5000);
+    form.ShowPopUpMenu(0, 0);
+    EXPECT_TRUE(watchdog.isActive()); // the menu ended at once, not by the watchdog
+    EXPECT_TRUE(menuWasOpen);
+    EXPECT_TRUE(form.QuitRequested());
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_NE(form.Popup()->State(), PopupControl::StateShown);
     form.Unload();
 }
 

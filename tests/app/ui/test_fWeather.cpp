@@ -49,6 +49,19 @@ TEST(fWeatherLayout, WorkedExamples)
     EXPECT_EQ(edge.window.topLeft(), QPoint(INT_MIN, INT_MIN));
 }
 
+TEST(fWeatherLayout, KeyedOutPictureIsClearWhereTheTopLeftColourIsAndOpaqueElsewhere)
+{
+    QImage img(3, 2, QImage::Format_RGB32);
+    img.fill(QColor(255, 0, 255));
+    img.setPixelColor(1, 0, QColor(255, 0, 254)); // one step from the key is not the key
+    img.setPixelColor(2, 1, Qt::black);
+    const QImage out = fWeather::KeyedOut(img);
+    EXPECT_EQ(qAlpha(out.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(out.pixel(2, 0)), 0);
+    EXPECT_EQ(out.pixel(1, 0), QColor(255, 0, 254).rgba());
+    EXPECT_EQ(out.pixel(2, 1), QColor(Qt::black).rgba());
+}
+
 TEST(fWeatherLayout, RoundingHalvesGoToEven)
 {
     EXPECT_EQ(fWeather::RoundHalfEven(449.5), 450);

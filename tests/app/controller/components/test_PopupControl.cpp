@@ -181,6 +181,19 @@ TEST(PopupControl, FadesInAndOutThroughTheFourStates)
     EXPECT_EQ(states, (QList<int>{1, 2, 3, 0, 1, 2, 3, 1, 2}));
 }
 
+TEST(PopupControl, IsAnOrdinaryWindowOfAFixedSizeThatEscapeCloses)
+{
+    // Window managers hide tool windows while their program is inactive, and tile resizable ones.
+    PopupControl popup;
+    EXPECT_EQ(popup.windowType(), Qt::Window);
+    EXPECT_EQ(popup.minimumSize(), popup.maximumSize());
+    popup.Show(QPoint(10, 10));
+    ASSERT_TRUE(waitForState(popup, 2));
+    QTest::keyClick(&popup, Qt::Key_Escape);
+    EXPECT_EQ(popup.State(), 3);
+    ASSERT_TRUE(waitForState(popup, 0));
+}
+
 TEST(PopupControl, SitsAtTheBottomRightOfTheAvailableArea)
 {
     // A panel at the bottom (744 of 768 lines usable) and one at the top (from line 24 on).
