@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libpugixml-dev libcpp-httplib-dev libboost-dev libssl-dev libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format clang-tidy
-  xvfb xdotool wmctrl x11-utils imagemagick trayer openbox xcompmgr tinyproxy nginx procps tzdata wrk
+  xvfb xdotool wmctrl x11-utils imagemagick trayer openbox xcompmgr tinyproxy nginx procps tzdata wrk faketime
   # service units, socket activation, private network namespaces, the Debian package and its checks
   systemd util-linux iproute2 curl dpkg-dev lintian
   # StatusNotifierItem tray hosts on a private D-Bus session

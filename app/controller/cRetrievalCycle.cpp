@@ -6,10 +6,12 @@
 #include "cWeather.h"
 #include "cWeatherIni.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QSaveFile>
 
 namespace {
 
@@ -28,6 +30,12 @@ QString pictureFolder(const QString &programDir, const cWeatherIni &settings)
     if (QFileInfo(programDir).isWritable() || settings.SettingsPath().isEmpty())
         return programDir;
     return QFileInfo(settings.SettingsPath()).absolutePath();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void removeIfNamed(const QString &path)
@@ -54,16 +62,17 @@ QString cRetrievalCycle::FailurePicturePath() const
     return QDir(m_programDir).filePath(QStringLiteral("Res/CloudPaneX.bmp"));
 }
 
-bool cRetrievalCycle::RetrieveWeather(int &day, const QString &cityID)
+bool cRetrievalCycle::RetrieveWeather(int day, const QString &cityID)
 {
     m_currentWeather.reset();
     m_tray.SetToolTip(kWaitingTip);
     m_lastError.clear();
     const QString city = cityID.isEmpty() ? m_settings.CityID() : cityID;
-    QFile::remove(m_iconFilePath);
 
     QString iconFile;
     const QString forecastFile = m_source.DownloadForecastFile(city, m_lastError, day);
+    if (!forecastFile.isEmpty())
+        m_currentDay = day;
     if (forecastFile.isEmpty()) {
         ShowFailure();
     } else if (!m_source.GetWeather(forecastFile, m_currentWeather) || !m_currentWeather) {
@@ -76,7 +85,7 @@ bool cRetrievalCycle::RetrieveWeather(int &day, const QString &cityID)
             ShowFailure();
         } else {
             if (!SaveIconPicture(iconFile))
-                QFile::copy(FailurePicturePath(), m_iconFilePath);
+                StorePicture(readFile(FailurePicturePath()));
             ShowForecast(*m_currentWeather);
             m_settings.setLastAccessCityID(city);
             m_settings.setLastPublicTime(m_currentWeather->Publictime());
@@ -99,7 +108,25 @@ bool cRetrievalCycle::SaveIconPicture(const QString &downloadedFile)
 {
     // Any format the widget reads will do; PNG keeps the icon's transparency.
     const QImage picture(downloadedFile);
-    return !picture.isNull() && picture.save(m_iconFilePath, "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    return !picture.isNull() && picture.save(&buffer, "PNG") && StorePicture(png);
+}
+
+bool cRetrievalCycle::StorePicture(const QByteArray &bytes)
+{
+    // Never a cut-off picture over the last good one (a full disk): a new file, renamed when complete.
+    if (bytes.isEmpty())
+        return false;
+    QSaveFile file(m_iconFilePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        file.cancelWriting();
+        return false;
+    }
+    return true;
 }
 
 void cRetrievalCycle::ShowForecast(const cWeather &weather)
@@ -115,8 +142,9 @@ void cRetrievalCycle::ShowForecast(const cWeather &weather)
 
 void cRetrievalCycle::ShowFailure()
 {
-    QFile::remove(m_iconFilePath);
-    QFile::copy(FailurePicturePath(), m_iconFilePath);
+    if (!StorePicture(readFile(FailurePicturePath())))
+        QFile::remove(m_iconFilePath); // no forecast picture beside a failure
+
     if (m_settings.ShowDeskTop()) {
         DrawAt(kErrorCity, m_lastError.isEmpty() ? kCannotGet : m_lastError, QStringLiteral("-"), QStringLiteral("-"));
         m_widget().SetToolTipText(kCannotGet, m_lastError, kErrorIcon);

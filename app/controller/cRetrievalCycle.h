@@ -19,7 +19,10 @@ public:
                     std::function<IWeatherView &()> widget, QString programDir);
 
     /// Fetches `day` for `cityID` (empty: the configured city) and shows the result or the failure. Always true.
-    bool RetrieveWeather(int &day, const QString &cityID);
+    bool RetrieveWeather(int day, const QString &cityID);
+
+    /// Day of the last forecast downloaded: 0 today, 1 tomorrow, 2 the day after tomorrow.
+    int CurrentDay() const { return m_currentDay; }
 
     /// The forecast of the last successful parse, or none.
     const std::shared_ptr<cWeather> &CurrentWeather() const { return m_currentWeather; }
@@ -40,6 +43,7 @@ private:
     void StorePositionAndHide();
     void DrawAt(const QString &city, const QString &telop, const QString &minimum, const QString &maximum);
     bool SaveIconPicture(const QString &downloadedFile);
+    bool StorePicture(const QByteArray &bytes);
 
     cWeatherIni &m_settings;
     IForecastSource &m_source;
@@ -49,4 +53,5 @@ private:
     QString m_iconFilePath;
     std::shared_ptr<cWeather> m_currentWeather;
     QString m_lastError;
+    int m_currentDay = 0;
 };

@@ -16,7 +16,6 @@
 #include "cWeatherIni.h"
 #include "fSysTray.h"
 #include "fWeather.h"
-#include "modInternetProc.h"
 #include "modPopup.h"
 #include "modShellExecute.h"
 #include "roWeather.h"
@@ -102,10 +101,10 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     m_tmrCheck->setInterval(1000);
     connect(m_tmrCheck, &QTimer::timeout, this, &frmMain::tmrCheck_Timer);
 
-    m_source =
-        std::make_unique<cForecastSource>(*m_inet, [this](const QString &file, std::shared_ptr<cWeather> &weather) {
-            return m_roWeather->GetWeather(file, weather);
-        });
+    m_source = std::make_unique<cForecastSource>(*m_inet, AppSettings(),
+                                                 [this](const QString &file, std::shared_ptr<cWeather> &weather) {
+                                                     return m_roWeather->GetWeather(file, weather);
+                                                 });
     m_trayView =
         std::make_unique<TrayView>([this](bool failure) { SetTrayIcon(failure); }, [this] { return m_systray; });
     m_widgetView = std::make_unique<WidgetView>(*this);
@@ -197,6 +196,7 @@ void frmMain::RefreshTrayHostMenu()
 void frmMain::Start()
 {
     m_tmrCheck->start();
+    m_startSave = std::make_unique<cWeatherIni::SaveBatch>(AppSettings());
     AppSettings().setLastAccessDate(RefreshScheduler::BackdatedAccessDate(m_clock(), AppSettings().Span()));
     // The first tick is due at once: show the forecast without waiting a whole timer interval.
     QTimer::singleShot(0, this, &frmMain::tmrCheck_Timer);
@@ -206,6 +206,7 @@ void frmMain::Start()
         loop.exec();
         m_loop = nullptr;
     }
+    m_startSave.reset();
     delete m_systray;
     m_systray = nullptr;
     m_trayMenu.reset();
@@ -239,6 +240,9 @@ void frmMain::Unload()
 void frmMain::tmrCheck_Timer()
 {
     m_tmrCheck->stop();
+    // What a tick changes goes to the file in one save (or is retried, after a save that failed).
+    const auto startSave = std::move(m_startSave);
+    const cWeatherIni::SaveBatch save(AppSettings());
     const QDateTime now = m_clock();
     // A tick inside a running retrieval (the pop-up's day and city ones keep the timer going) waits its turn.
     const auto decision = !m_gate.AcceptsCommand() ? TickDecision::NotDue
@@ -253,7 +257,7 @@ void frmMain::tmrCheck_Timer()
     ResumeTimer();
 }
 
-bool frmMain::RetrieveWeather(int &day, const QString &cityID)
+bool frmMain::RetrieveWeather(int day, const QString &cityID)
 {
     m_gate.Begin();
     const bool result = m_cycle->RetrieveWeather(day, cityID);
@@ -365,7 +369,7 @@ void frmMain::ExecuteCommand(int id)
     if (!m_gate.AcceptsCommand())
         return;
     const auto command =
-        commandMenu::CommandFor(id, m_cityCommands, modInternetProc::CurrentDay, AppSettings().LastAccessCityID());
+        commandMenu::CommandFor(id, m_cityCommands, m_cycle->CurrentDay(), AppSettings().LastAccessCityID());
     switch (command.Kind) {
     case commandMenu::CommandKind::Refresh: RefreshNow(); break;
     case commandMenu::CommandKind::Details: ShowDetails(); break;
@@ -441,7 +445,7 @@ void frmMain::OnPopupItemClick(PopupControlItem *item)
     case modPopup::ClickAction::Close: m_popup->Close(); return;
     case modPopup::ClickAction::DayMenu:
         StoreWidgetPositionIfVisible();
-        chosen = modPopup::ShowDayMenu(*m_commandBars, modInternetProc::CurrentDay, QCursor::pos(), m_popup.get());
+        chosen = modPopup::ShowDayMenu(*m_commandBars, m_cycle->CurrentDay(), QCursor::pos(), m_popup.get());
         break;
     case modPopup::ClickAction::CityMenu:
         StoreWidgetPositionIfVisible();

@@ -2,6 +2,7 @@
 
 #include "CommandMenu.h"
 #include "cInteractionGate.h"
+#include "cWeatherIni.h"
 
 #include <QDateTime>
 #include <QPoint>
@@ -61,7 +62,7 @@ public:
     /// One tick of the refresh timer.
     void tmrCheck_Timer();
     /// Fetches a day's forecast for a city (empty: the configured one) and shows it. Always true.
-    bool RetrieveWeather(int &day, const QString &cityID);
+    bool RetrieveWeather(int day, const QString &cityID);
     /// Builds the command menu and shows it at (x, y) in twips.
     void ShowPopUpMenu(int x, int y);
     /// Runs a command of the menus (301-305, 401-403, cities from 10000).
@@ -132,6 +133,8 @@ private:
     fSysTray *m_systray = nullptr;
     fWeather *m_weatherWidget = nullptr;
     std::unique_ptr<cInet> m_inet;
+    /// Start-up's settings go to the file in one save with the first tick's.
+    std::unique_ptr<cWeatherIni::SaveBatch> m_startSave;
     std::unique_ptr<IForecastSource> m_source;
     std::unique_ptr<ITrayView> m_trayView;
     std::unique_ptr<IWeatherView> m_widgetView;

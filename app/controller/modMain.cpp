@@ -1,6 +1,7 @@
 #include "modMain.h"
 
 #include "AppSettings.h"
+#include "InstanceFiles.h"
 #include "PlatformStartup.h"
 #include "c32BitIcon.h"
 #include "cBundledService.h"
@@ -9,37 +10,57 @@
 #include "cWeatherIni.h"
 #include "frmMain.h"
 #include "frmSetting.h"
+#include "modInternetProc.h"
+#include "roMessageBox.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
-#include <QLockFile>
+#include <QPixmapCache>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
 namespace modMain {
 namespace {
 
+constexpr int kPixmapCacheKb = 1024;
+
 // One instance per settings file: two programs writing the same file would undo each other's values.
-std::unique_ptr<QLockFile> lockSingleInstance()
+std::unique_ptr<platform::InstanceLock> lockSingleInstance()
 {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     const QByteArray key =
-        QCryptographicHash::hash(QCoreApplication::applicationFilePath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    auto lock = std::make_unique<QLockFile>(
+        QCryptographicHash::hash(cWeatherIni::DefaultSettingsPath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return platform::InstanceLock::TryLock(
         QDir(folder).filePath(QStringLiteral("skycaster-%1.lock").arg(QString::fromLatin1(key.left(16)))));
-    // A lock left by a crashed run names a dead process: QLockFile takes it over.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return nullptr;
-    return lock;
+}
+
+// What a killed run left: copies of the settings file a save had not renamed yet (this instance holds the
+// settings file's lock, so no save of another one is under way) and old downloads.
+void removeLeftovers(const QString &settingsPath)
+{
+    using namespace std::chrono_literals;
+    const QFileInfo settings(settingsPath);
+    platform::RemoveOwnStaleFiles(
+        settings.absolutePath(),
+        QRegularExpression(QRegularExpression::escape(settings.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")), 0s);
+    // A download lives for one retrieval: an older one is no other running instance's.
+    platform::RemoveOwnStaleFiles(QDir::tempPath(), modInternetProc::DownloadFileNames(), 1h);
+}
+
+void tellSaveFailure(const QString &message)
+{
+    ro::MsgBox(message, ro::vbExclamation, QStringLiteral("設定の保存"));
 }
 
 void loadJapaneseQtTexts(QApplication &app, QTranslator &translator)
@@ -84,6 +105,8 @@ int Main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     // Every window of the program (the first-start settings dialog, pop-ups) shows it in task bars and switchers.
     QApplication::setWindowIcon(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")));
+    // Pictures are drawn once per retrieval: a cache of old ones would only grow for weeks.
+    QPixmapCache::setCacheLimit(kPixmapCacheKb);
 
     const auto instanceLock = lockSingleInstance();
     if (!instanceLock)
@@ -95,6 +118,8 @@ int Main(int argc, char **argv)
     cInitComn().InitControls(cInitComn::ICC_BAR_CLASSES);
 
     SetAppSettings(std::make_unique<cWeatherIni>());
+    AppSettings().setWriteFailureHandler(tellSaveFailure);
+    removeLeftovers(AppSettings().SettingsPath());
     // Where no service manager runs the forecast service, the program runs the one it ships with.
     platform::cServiceProcess serviceProcess;
     cBundledService bundledService(serviceProcess,
@@ -104,6 +129,7 @@ int Main(int argc, char **argv)
                                              cWeatherIni::DefaultText(cWeatherIni::Setting::WeatherServiceURL)));
     if (!AppSettings().CityID().isEmpty() || frmSetting().ShowSettingManager())
         runMainForm();
+    AppSettings().SavePending();
     SetAppSettings(nullptr);
     return 0;
 }

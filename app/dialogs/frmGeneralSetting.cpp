@@ -258,7 +258,7 @@ void frmGeneralSetting::cmdGetCities_Click()
 
     BusyCursor busy;
     const QString markedKey = NodeKey(MarkedNode());
-    const QString fileName = modInternetProc::DownloadAreaFile(*m_Inet1);
+    const QString fileName = modInternetProc::DownloadAreaFile(*m_Inet1, AppSettings());
     if (fileName.isEmpty() || !QFileInfo::exists(fileName))
         return;
 

@@ -31,6 +31,25 @@ QString statusText(int status, const QString &reason)
     return text + u'）';
 }
 
+// Where the environment names no proxy, none is looked up: the system lookup costs a resident thread
+// and libraries for nothing.
+bool environmentNamesProxy()
+{
+    for (const char *name : {"http_proxy", "https_proxy", "all_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return true;
+    return false;
+}
+
+QString proxyKey(const QNetworkProxy &proxy)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5")
+        .arg(proxy.type())
+        .arg(proxy.hostName())
+        .arg(proxy.port())
+        .arg(proxy.user(), proxy.password());
+}
+
 QString sizeText(qint64 cap)
 {
     return QStringLiteral("応答が大きすぎます（上限 %1 バイト）").arg(cap);
@@ -94,11 +113,33 @@ bool cInet::proxyFor(const QString &url, QNetworkProxy &proxy, QString &descript
     }
     case icDirect: proxy = QNetworkProxy(QNetworkProxy::NoProxy); return true;
     default: {
+        if (!environmentNamesProxy()) {
+            proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+            return true;
+        }
         const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(QUrl(url)));
         proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
         return true;
     }
     }
+}
+
+QNetworkAccessManager &cInet::managerFor(const QNetworkProxy &proxy)
+{
+    if (!m_manager) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        // Qt refuses https -> http itself; redirected() below stops every scheme but http and https.
+        // (The user-verified policy loses the status after a few hops in Qt 6.4.)
+        m_manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    }
+    // No connection or credentials carried over from another proxy or user.
+    const QString key = proxyKey(proxy);
+    if (key != m_managerProxy) {
+        m_manager->clearAccessCache();
+        m_manager->setProxy(proxy);
+        m_managerProxy = key;
+    }
+    return *m_manager;
 }
 
 bool cInet::OpenURL(const QString &URL, QByteArray &Body, QString &Description)
@@ -122,22 +163,18 @@ bool cInet::OpenURL(const QString &URL, QByteArray &Body, QString &Description)
         ~Release() { g_fetching = false; }
     } release;
 
-    // A fresh manager per fetch: no credentials or connections carried over from earlier settings.
-    QNetworkAccessManager manager;
-    manager.setProxy(proxy);
-    // Qt refuses https -> http itself; redirected() below stops every scheme but http and https.
-    // (The user-verified policy loses the status after a few hops in Qt 6.4.)
-    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkAccessManager &manager = managerFor(proxy);
     bool proxyAuthAnswered = false;
-    connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, this,
-            [&](const QNetworkProxy &, QAuthenticator *auth) {
-                // Answer once: a second request means the credentials were refused.
-                if (proxyAuthAnswered || m_accessType != icNamedProxy)
-                    return;
-                proxyAuthAnswered = true;
-                auth->setUser(m_userName);
-                auth->setPassword(m_password);
-            });
+    const QMetaObject::Connection authentication =
+        connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired, this,
+                [&](const QNetworkProxy &, QAuthenticator *auth) {
+                    // Answer once: a second request means the credentials were refused.
+                    if (proxyAuthAnswered || m_accessType != icNamedProxy)
+                        return;
+                    proxyAuthAnswered = true;
+                    auth->setUser(m_userName);
+                    auth->setPassword(m_password);
+                });
 
     QNetworkRequest request(url);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
@@ -189,6 +226,7 @@ bool cInet::OpenURL(const QString &URL, QByteArray &Body, QString &Description)
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
+    disconnect(authentication);
 
     if (failure.isEmpty() && reply->bytesAvailable() > 0) {
         if (Body.size() + reply->bytesAvailable() > m_maxSize)
@@ -241,6 +279,10 @@ bool cInet::OpenURL(const QString &URL, QByteArray &Body, QString &Description)
     if (!failure.isEmpty()) {
         Body.clear();
         Description = failure;
+        // Nothing of a broken or aborted connection goes into the next fetch.
+        reply.reset();
+        m_manager.reset();
+        m_managerProxy.clear();
         return false;
     }
     return true;

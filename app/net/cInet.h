@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
+class QNetworkAccessManager;
 class QNetworkProxy;
 
 /// The transfer component: fetches a whole http or https resource with GET, synchronously for
@@ -62,6 +65,10 @@ public:
 
 private:
     bool proxyFor(const QString &url, QNetworkProxy &proxy, QString &description) const;
+    QNetworkAccessManager &managerFor(const QNetworkProxy &proxy);
+
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+    QString m_managerProxy; ///< the proxy and credentials m_manager's connections were made with
 
     int m_accessType = icUseDefault;
     QString m_proxy;

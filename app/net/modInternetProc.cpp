@@ -1,6 +1,5 @@
 #include "modInternetProc.h"
 
-#include "AppSettings.h"
 #include "cAreas.h"
 #include "cInet.h"
 #include "cWeatherIni.h"
@@ -13,9 +12,6 @@
 #include <QTemporaryFile>
 
 namespace modInternetProc {
-
-int CurrentDay = 0;
-
 namespace {
 
 const QString kCR = QStringLiteral("\r");
@@ -46,9 +42,8 @@ bool writeTempFile(const QByteArray &bytes, QString &path, QString &description,
 // A download that is no area list (an error page, a truncated answer) must not replace the stored one.
 bool isAreaList(const QString &path, QString &description)
 {
-    const ro::ScopedMessageBoxRecorder quiet;
     std::shared_ptr<cAreas> areas;
-    if (roWeatherParser::GetArea(path, areas) && areas && areas->Count() > 0)
+    if (roWeatherParser::GetArea(path, areas, nullptr, roWeatherParser::Messages::Quiet) && areas && areas->Count() > 0)
         return true;
     description = QStringLiteral("受信したデータは地域情報ではありません");
     return false;
@@ -70,9 +65,8 @@ bool replaceFile(const QString &target, const QByteArray &bytes, QString &descri
 
 } // namespace
 
-void ApplyProxySettings(cInet &Inet1)
+void ApplyProxySettings(cInet &Inet1, const cWeatherIni &settings)
 {
-    const cWeatherIni &settings = AppSettings();
     Inet1.setAccessType(cInet::icUseDefault);
     if (settings.Method() == 1) {
         Inet1.setAccessType(cInet::icNamedProxy);
@@ -82,13 +76,13 @@ void ApplyProxySettings(cInet &Inet1)
     }
 }
 
-QString DownloadAreaFile(cInet &Inet1)
+QString DownloadAreaFile(cInet &Inet1, const cWeatherIni &settings)
 {
     const QString caption = QStringLiteral("地域ファイルの取得");
-    ApplyProxySettings(Inet1);
+    ApplyProxySettings(Inet1, settings);
     QByteArray bytes;
     QString description;
-    bool fetched = Inet1.OpenURL(AppSettings().ForecastmapURL(), bytes, description);
+    bool fetched = Inet1.OpenURL(settings.ForecastmapURL(), bytes, description);
     // An empty answer would replace a good area list with nothing.
     if (fetched && bytes.size() < 2) {
         fetched = false;
@@ -107,7 +101,7 @@ QString DownloadAreaFile(cInet &Inet1)
         ro::MsgBox(QStringLiteral("一時ファイルの書き込み失敗しました") + kCR + description, ro::vbCritical, caption);
         return {};
     }
-    const QString target = AppSettings().ForecastmapPath();
+    const QString target = settings.ForecastmapPath();
     if (ok)
         ok = isAreaList(tempPath, description);
     if (ok)
@@ -120,15 +114,16 @@ QString DownloadAreaFile(cInet &Inet1)
     return target;
 }
 
-QString DownloadForecastFile(cInet &Inet1, const QString &CityID, QString &errorText, int Day)
+QString DownloadForecastFile(cInet &Inet1, const cWeatherIni &settings, const QString &CityID, QString &errorText,
+                             int Day)
 {
     const QString failed = QStringLiteral("天気用法情報サイトから予報情報の取得に失敗しました");
-    ApplyProxySettings(Inet1);
+    ApplyProxySettings(Inet1, settings);
     const QString dayWord = Day == 0   ? QStringLiteral("today")
                             : Day == 1 ? QStringLiteral("tomorrow")
                                        : QStringLiteral("dayaftertomorrow");
     const QString url =
-        AppSettings().WeatherServiceURL() + QStringLiteral("?city=") + CityID + QStringLiteral("&day=") + dayWord;
+        settings.WeatherServiceURL() + QStringLiteral("?city=") + CityID + QStringLiteral("&day=") + dayWord;
     QByteArray bytes;
     QString description;
     if (!Inet1.OpenURL(url, bytes, description)) {
@@ -145,13 +140,12 @@ QString DownloadForecastFile(cInet &Inet1, const QString &CityID, QString &error
         errorText = QStringLiteral("天気情報一時ファイルの書き込み失敗しました") + kCR + description;
         return {};
     }
-    CurrentDay = Day;
     return tempPath;
 }
 
-QString DownloadIconFile(cInet &Inet1, const QString &URL, QString &errorText)
+QString DownloadIconFile(cInet &Inet1, const cWeatherIni &settings, const QString &URL, QString &errorText)
 {
-    ApplyProxySettings(Inet1);
+    ApplyProxySettings(Inet1, settings);
     QByteArray bytes;
     QString description;
     if (!Inet1.OpenURL(URL, bytes, description)) {
@@ -166,6 +160,11 @@ QString DownloadIconFile(cInet &Inet1, const QString &URL, QString &errorText)
         return {};
     }
     return tempPath;
+}
+
+QRegularExpression DownloadFileNames()
+{
+    return QRegularExpression(QStringLiteral("Skycaster[A-Za-z0-9]{6}\\.tmp"));
 }
 
 } // namespace modInternetProc

@@ -1,5 +1,7 @@
 #include "PlatformStartup.h"
 
+#include <QGuiApplication>
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -12,6 +14,11 @@ void ChoosePlatformBeforeQApplication()
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsEmpty("DISPLAY"))
         return;
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
+}
+
+bool IsWaylandSession()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 } // namespace platform

@@ -7,4 +7,7 @@ namespace platform {
 /// program and the XEmbed tray only work there. An explicit QT_QPA_PLATFORM is left as it is.
 void ChoosePlatformBeforeQApplication();
 
+/// True when the program runs as a Wayland client (not through XWayland); asked after QApplication is built.
+bool IsWaylandSession();
+
 } // namespace platform

@@ -84,7 +84,15 @@ StyledToolTip::StyledToolTip(QWidget *target, const QString &title, const QStrin
         target->installEventFilter(this);
         connect(target, &QObject::destroyed, this, &QWidget::hide);
     }
-    Relayout();
+    // Laid out when first polished (shown, or asked with ensurePolished()): most tips are replaced unseen,
+    // and measuring loads the fonts.
+}
+
+bool StyledToolTip::event(QEvent *event)
+{
+    if (event->type() == QEvent::Polish)
+        Relayout();
+    return QWidget::event(event);
 }
 
 QColor StyledToolTip::BackgroundColor() const
@@ -151,6 +159,7 @@ void StyledToolTip::Relayout()
 
 void StyledToolTip::ShowAt(const QPoint &globalPos)
 {
+    ensurePolished();
     QPoint pos = globalPos + (m_balloon ? QPoint(-14, 4) : QPoint(0, 20));
     if (const QScreen *screen = QGuiApplication::screenAt(globalPos)) {
         const QRect avail = screen->availableGeometry();

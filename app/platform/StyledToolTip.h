@@ -17,6 +17,7 @@ public:
     static constexpr int kMaxWidth = 250;
 
     /// Makes the tip for `target` (watched, not owned); `iconCode` 0 none, 1 information, 2 warning, 3 error.
+    /// Its size is known once it is polished (ensurePolished(), or shown).
     StyledToolTip(QWidget *target, const QString &title, const QString &text, bool balloon, int iconCode);
 
     /// Background colour, RGB(219, 233, 251).
@@ -33,6 +34,7 @@ public:
     void ShowAt(const QPoint &globalPos);
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

@@ -1,5 +1,7 @@
 #include "TrayHost.h"
 
+#include "PlatformStartup.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -10,6 +12,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -17,7 +20,7 @@ namespace platform {
 namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-constexpr int kPollMs = 700;
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 
 bool onX11()
 {
@@ -36,11 +39,12 @@ int x11ScreenNumber()
 } // namespace
 
 TrayHost::TrayHost(QObject *parent)
-    : QObject(parent)
+    : ITrayHost(parent)
     , m_poll(new QTimer(this))
 {
-    m_poll->setInterval(kPollMs);
-    connect(m_poll, &QTimer::timeout, this, &TrayHost::Check);
+    m_poll->setSingleShot(true);
+    m_poll->setInterval(kFirstPollMs);
+    connect(m_poll, &QTimer::timeout, this, &TrayHost::PollXEmbed);
 }
 
 TrayHost::~TrayHost() = default;
@@ -50,7 +54,7 @@ bool TrayHost::StatusNotifierHostPresent()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService))
         return false;
-    QDBusInterface watcher(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService, bus);
+    QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService, bus);
     return watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
@@ -84,10 +88,9 @@ TrayHost::Kind TrayHost::Present()
     return Kind::None;
 }
 
-bool TrayHost::CanAppearLater()
+bool TrayHost::CanAppearLater() const
 {
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+    return onX11() || IsWaylandSession();
 }
 
 bool TrayHost::ThisProcessExportsItem()
@@ -95,7 +98,7 @@ bool TrayHost::ThisProcessExportsItem()
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService))
         return false;
-    QDBusInterface watcher(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService, bus);
+    QDBusInterface watcher(kWatcherService, kWatcherPath, kWatcherService, bus);
     // Entries are "SERVICE" or "SERVICE/PATH"; Qt registers its item from a connection of its own.
     const QStringList items = watcher.property("RegisteredStatusNotifierItems").toStringList();
     const auto ourPid = static_cast<uint>(QCoreApplication::applicationPid());
@@ -109,34 +112,60 @@ bool TrayHost::ThisProcessExportsItem()
 
 void TrayHost::Watch()
 {
+    // The D-Bus hosts announce themselves: a watcher that starts, or a host that registers with it.
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && m_watcher == nullptr) {
         m_watcher = new QDBusServiceWatcher(kWatcherService, bus, QDBusServiceWatcher::WatchForRegistration, this);
         connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayHost::Check);
-        bus.connect(kWatcherService, QStringLiteral("/StatusNotifierWatcher"), kWatcherService,
-                    QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(Check()));
+        bus.connect(kWatcherService, kWatcherPath, kWatcherService, QStringLiteral("StatusNotifierHostRegistered"),
+                    this, SLOT(Check()));
     }
-    m_poll->start();
     Check();
+    if (!m_done && onX11())
+        m_poll->start();
 }
 
 void TrayHost::Check()
 {
-    if (m_done)
-        return;
-    Kind kind = StatusNotifierHostPresent() ? Kind::StatusNotifier : Kind::None;
-    if (kind == Kind::None && XEmbedHostPresent()) {
-        // A panel that hosts both kinds may take the X selection a moment before it registers on D-Bus:
-        // give it one more round before settling for XEmbed.
-        if (m_xembedSeen)
-            kind = Kind::XEmbed;
-        m_xembedSeen = true;
-    }
-    if (kind == Kind::None)
+    if (m_done || !StatusNotifierHostPresent())
         return;
     m_done = true;
     m_poll->stop();
-    emit Appeared(kind);
+    emit Appeared(Kind::StatusNotifier);
+}
+
+void TrayHost::PollXEmbed()
+{
+    if (m_done)
+        return;
+    if (XEmbedHostPresent()) {
+        // A panel that hosts both kinds may take the X selection a moment before it registers on D-Bus:
+        // give it one more round before settling for XEmbed.
+        if (m_xembedSeen) {
+            m_done = true;
+            emit Appeared(StatusNotifierHostPresent() ? Kind::StatusNotifier : Kind::XEmbed);
+            return;
+        }
+        m_xembedSeen = true;
+        m_poll->setInterval(kFirstPollMs);
+    } else {
+        // The X display tells nobody of a new tray: looked at less and less often.
+        m_poll->setInterval(std::min(m_poll->interval() * 2, kLongestPollMs));
+    }
+    m_poll->start();
+}
+
+HeadlessTrayHost::HeadlessTrayHost(Kind present, QObject *parent)
+    : ITrayHost(parent)
+    , m_present(present)
+{
+}
+
+void HeadlessTrayHost::Appear(Kind kind)
+{
+    m_present = kind;
+    if (m_watching && kind != Kind::None)
+        emit Appeared(kind);
 }
 
 } // namespace platform

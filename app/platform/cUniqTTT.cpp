@@ -28,7 +28,9 @@ int cUniqTTT::Count() const
 QList<platform::StyledToolTip *> cUniqTTT::ToolTips() const
 {
     QList<platform::StyledToolTip *> list;
-    for (const auto &tip : m_tips)
+    for (const auto &tip : m_tips) {
+        tip->ensurePolished(); // laid out, as when shown
         list.append(tip.get());
+    }
     return list;
 }

@@ -33,7 +33,7 @@ public:
     void RemoveAll();
     /// Number of tips alive.
     int Count() const;
-    /// The tips alive, oldest first.
+    /// The tips alive, oldest first, laid out as when shown.
     QList<platform::StyledToolTip *> ToolTips() const;
 
 private:

@@ -17,6 +17,17 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+QStringView trimmedView(QStringView s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && isBlank(s.at(b)))
+        ++b;
+    while (e > b && isBlank(s.at(e - 1)))
+        --e;
+    return s.mid(b, e - b);
+}
+
 QString trimBlanks(const QString &s)
 {
     qsizetype b = 0;
@@ -35,7 +46,7 @@ QString fromUtf8Line(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
-bool sameName(const QString &a, const QString &b)
+bool sameName(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
@@ -161,13 +172,13 @@ QByteArray IniDocument::toBytes() const
 IniDocument::Parsed IniDocument::parse(const QString &text)
 {
     Parsed p;
-    const QString t = trimBlanks(text);
+    const QStringView t = trimmedView(text);
     if (t.isEmpty())
         return p;
     if (t.startsWith(u'[')) {
         p.kind = Kind::Section;
         const qsizetype close = t.indexOf(u']');
-        p.name = trimBlanks(close < 0 ? t.mid(1) : t.mid(1, close - 1));
+        p.name = trimmedView(close < 0 ? t.mid(1) : t.mid(1, close - 1));
         return p;
     }
     if (t.startsWith(u';') || t.startsWith(u'#')) {
@@ -179,13 +190,13 @@ IniDocument::Parsed IniDocument::parse(const QString &text)
         p.kind = Kind::Other;
         return p;
     }
-    p.name = trimBlanks(t.left(eq));
+    p.name = trimmedView(t.left(eq));
     if (p.name.isEmpty()) {
         p.kind = Kind::Other;
         return p;
     }
     p.kind = Kind::Key;
-    p.value = trimBlanks(t.mid(eq + 1));
+    p.value = trimmedView(t.mid(eq + 1));
     // Like the profile functions: one pair of matching quotes around a value is not part of it.
     if (p.value.size() >= 2 && (p.value.front() == u'"' || p.value.front() == u'\'') &&
         p.value.back() == p.value.front())
@@ -222,7 +233,7 @@ std::optional<QString> IniDocument::value(const QString &section, const QString 
     for (int i = header + 1; i < end; ++i) {
         const Parsed p = parse(m_lines[static_cast<size_t>(i)].text);
         if (p.kind == Kind::Key && sameName(p.name, name))
-            return p.value;
+            return p.value.toString();
     }
     return std::nullopt;
 }
@@ -233,7 +244,7 @@ QStringList IniDocument::sectionNames() const
     for (const Line &line : m_lines) {
         const Parsed p = parse(line.text);
         if (p.kind == Kind::Section && !names.contains(p.name, Qt::CaseInsensitive))
-            names << p.name;
+            names << p.name.toString();
     }
     return names;
 }
@@ -248,7 +259,7 @@ std::optional<QStringList> IniDocument::keyNames(const QString &section) const
     for (int i = header + 1; i < end; ++i) {
         const Parsed p = parse(m_lines[static_cast<size_t>(i)].text);
         if (p.kind == Kind::Key && !names.contains(p.name, Qt::CaseInsensitive))
-            names << p.name;
+            names << p.name.toString();
     }
     return names;
 }

@@ -65,10 +65,11 @@ private:
         Key,
         Other
     };
+    /// Views into the parsed text: a huge line is never copied to be looked at.
     struct Parsed {
         Kind kind = Kind::Blank;
-        QString name;
-        QString value;
+        QStringView name;
+        QStringView value;
     };
 
     static Parsed parse(const QString &text);

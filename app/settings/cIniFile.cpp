@@ -51,8 +51,13 @@ int bankersRound(double v)
 
 QString cIniFile::Value() const
 {
-    const ini::IniDocument doc = ini::load(m_path);
-    QString text = doc.value(m_section, m_key).value_or(m_default);
+    return ValueIn(ini::load(m_path), m_section, m_key, m_default);
+}
+
+QString cIniFile::ValueIn(const ini::IniDocument &doc, const QString &section, const QString &key,
+                          const QString &fallback)
+{
+    QString text = doc.value(section, key).value_or(fallback);
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)
         text.truncate(nul);
@@ -61,27 +66,56 @@ QString cIniFile::Value() const
 
 void cIniFile::setValue(const QString &sValue)
 {
-    QString clean = sValue;
-    clean.remove(QChar(0));
-    // A line break would end the line and turn the rest into keys of its own.
-    clean.remove(u'\r');
-    clean.remove(u'\n');
-    write(&m_key, &clean);
+    setValues({{m_section, m_key, sValue}});
+}
+
+void cIniFile::setValues(const QList<Entry> &entries)
+{
+    m_lastReturnCode = 0;
+    m_lastError.clear();
+    if (m_path.isEmpty())
+        return;
+    for (const Entry &e : entries)
+        if (!ini::IniDocument::isValidSectionName(e.section) || !ini::IniDocument::isValidKeyName(e.key))
+            return;
+    ini::LoadStatus status = ini::LoadStatus::Missing;
+    ini::IniDocument doc = ini::load(m_path, &status);
+    // Never replace a file we could not read: that would lose everything in it.
+    if (status == ini::LoadStatus::Unreadable) {
+        m_lastError = QStringLiteral("設定ファイルを読み込めません");
+        return;
+    }
+    const QByteArray before = doc.toBytes();
+    for (const Entry &e : entries) {
+        QString clean = e.value;
+        clean.remove(QChar(0));
+        // A line break would end the line and turn the rest into keys of its own.
+        clean.remove(u'\r');
+        clean.remove(u'\n');
+        if (!doc.setValue(e.section, e.key, clean))
+            return;
+    }
+    if (status == ini::LoadStatus::Loaded && doc.toBytes() == before) {
+        m_lastReturnCode = 1;
+        return;
+    }
+    m_lastReturnCode = saveDocument(doc) ? 1 : 0;
 }
 
 void cIniFile::DeleteKey()
 {
-    write(&m_key, nullptr);
+    remove(&m_key);
 }
 
 void cIniFile::DeleteSection()
 {
-    write(nullptr, nullptr);
+    remove(nullptr);
 }
 
-void cIniFile::write(const QString *key, const QString *value)
+void cIniFile::remove(const QString *key)
 {
     m_lastReturnCode = 0;
+    m_lastError.clear();
     if (m_path.isEmpty() || !ini::IniDocument::isValidSectionName(m_section))
         return;
     if (key && !ini::IniDocument::isValidKeyName(*key))
@@ -93,27 +127,19 @@ void cIniFile::write(const QString *key, const QString *value)
     if (status == ini::LoadStatus::Unreadable)
         return;
     const QByteArray before = doc.toBytes();
-    if (key && value) {
-        if (!doc.setValue(m_section, *key, *value))
-            return;
-    } else if (key) {
+    if (key)
         doc.removeKey(m_section, *key);
-    } else {
+    else
         doc.removeSection(m_section);
-    }
-    if (doc.toBytes() == before && (status == ini::LoadStatus::Loaded || !value)) {
-        // Nothing changed (or a delete on a missing file): success without touching the file.
-        m_lastReturnCode = 1;
-        return;
-    }
-    m_lastReturnCode = saveDocument(doc) ? 1 : 0;
+    // Nothing changed (or a delete on a missing file): success without touching the file.
+    m_lastReturnCode = doc.toBytes() == before || saveDocument(doc) ? 1 : 0;
 }
 
-bool cIniFile::saveDocument(const ini::IniDocument &doc) const
+bool cIniFile::saveDocument(const ini::IniDocument &doc)
 {
     const bool holdsSecret =
         !m_secretKey.isEmpty() && !doc.value(m_secretSection, m_secretKey).value_or(QString()).isEmpty();
-    return ini::save(m_path, doc, nullptr, holdsSecret ? ini::FileAccess::OwnerOnly : ini::FileAccess::KeepMode);
+    return ini::save(m_path, doc, &m_lastError, holdsSecret ? ini::FileAccess::OwnerOnly : ini::FileAccess::KeepMode);
 }
 
 QString cIniFile::INISection() const
@@ -125,6 +151,7 @@ QString cIniFile::INISection() const
 void cIniFile::setINISection(const QString &sSection)
 {
     m_lastReturnCode = 0;
+    m_lastError.clear();
     QList<QPair<QString, QString>> pairs;
     for (const QString &entry : splitNames(sSection, true)) {
         const qsizetype eq = entry.indexOf(u'=');

@@ -16,6 +16,15 @@ public:
     int LastReturnCode() const { return m_lastReturnCode; }
     /// True when the last write or delete succeeded; false on a new object.
     bool Success() const { return m_lastReturnCode != 0; }
+    /// Why the last write or delete failed; empty after a success.
+    QString LastError() const { return m_lastError; }
+
+    /// One value of a write of several.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
 
     /// Text a read returns when the key is absent.
     QString Default() const { return m_default; }
@@ -45,6 +54,11 @@ public:
     QString Value() const;
     /// Writes the value (NULs removed, line breaks dropped), creating file, section and key.
     void setValue(const QString &sValue);
+    /// Writes several values in one save of the file (as setValue each, Path and the secret key apply).
+    void setValues(const QList<Entry> &entries);
+    /// The value Value() reads from an already loaded document.
+    static QString ValueIn(const ini::IniDocument &doc, const QString &section, const QString &key,
+                           const QString &fallback);
 
     /// Removes KEY from Section.
     void DeleteKey();
@@ -72,8 +86,8 @@ public:
     static int CLngDefault(const QString &sString, int lDefault);
 
 private:
-    void write(const QString *key, const QString *value);
-    bool saveDocument(const ini::IniDocument &doc) const;
+    void remove(const QString *key);
+    bool saveDocument(const ini::IniDocument &doc);
 
     QString m_path;
     QString m_key;
@@ -82,4 +96,5 @@ private:
     QString m_secretSection;
     QString m_secretKey;
     int m_lastReturnCode = 0;
+    QString m_lastError;
 };

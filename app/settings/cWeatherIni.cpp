@@ -1,5 +1,6 @@
 #include "cWeatherIni.h"
 
+#include "IniDocument.h"
 #include "NumberText.h"
 #include "basBase64.h"
 #include "cIniFile.h"
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -220,14 +222,11 @@ QString cWeatherIni::KeyOf(Setting setting)
 
 void cWeatherIni::readAll()
 {
+    // One read of the file for all keys: a huge file costs one read, not one per key.
+    const ini::IniDocument doc = ini::load(m_path);
     for (const SettingInfo &si : kSettings) {
-        cIniFile ini;
-        ini.setPath(m_path);
-        ini.setSection(QString::fromLatin1(si.section));
-        ini.setKEY(QString::fromLatin1(si.key));
         const QString fallback = defaultFor(si.id);
-        ini.setDefault(fallback);
-        QString stored = ini.Value();
+        QString stored = cIniFile::ValueIn(doc, QString::fromLatin1(si.section), QString::fromLatin1(si.key), fallback);
         // A file saved before it moved out of the read-only program folder may name the shipped list,
         // which can never be updated there: it reads as the user's own copy.
         if (si.id == Setting::ForecastmapPath && stored != fallback && !ownAreaListPath().isEmpty() &&
@@ -251,34 +250,68 @@ void cWeatherIni::assign(Setting setting, Value value)
     if (info(setting).kind == Kind::Int16)
         value = clampInt16(std::get<int>(value));
     m_values[static_cast<size_t>(setting)] = std::move(value);
-    write(setting);
+    m_pending.set(static_cast<size_t>(setting));
+    if (m_batchDepth == 0)
+        SavePending();
 }
 
-void cWeatherIni::write(Setting setting)
+QString cWeatherIni::fileText(Setting setting) const
 {
-    const SettingInfo &si = info(setting);
     const Value &value = m_values[static_cast<size_t>(setting)];
-    QString text;
-    switch (si.kind) {
-    case Kind::Text: text = std::get<QString>(value); break;
-    case Kind::Password: text = basBase64::Base64Encode(std::get<QString>(value)); break;
-    case Kind::Flag: text = std::get<bool>(value) ? QStringLiteral("True") : QStringLiteral("False"); break;
+    switch (info(setting).kind) {
+    case Kind::Text: return std::get<QString>(value);
+    case Kind::Password: return basBase64::Base64Encode(std::get<QString>(value));
+    case Kind::Flag: return std::get<bool>(value) ? QStringLiteral("True") : QStringLiteral("False");
     case Kind::Int16:
-    case Kind::Int32: text = QString::number(std::get<int>(value)); break;
+    case Kind::Int32: break;
     }
+    return QString::number(std::get<int>(value));
+}
+
+bool cWeatherIni::SavePending()
+{
+    if (m_pending.none())
+        return true;
+    QList<cIniFile::Entry> entries;
+    for (const SettingInfo &si : kSettings)
+        if (m_pending.test(static_cast<size_t>(si.id)))
+            entries.append({QString::fromLatin1(si.section), QString::fromLatin1(si.key), fileText(si.id)});
     cIniFile ini;
     ini.setPath(m_path);
-    ini.setSection(QString::fromLatin1(si.section));
-    ini.setKEY(QString::fromLatin1(si.key));
     // The proxy password is only Base64-encoded: a file holding one is for its owner only.
     const SettingInfo &secret = info(Setting::ProxyPassword);
     ini.setSecretKey(QString::fromLatin1(secret.section), QString::fromLatin1(secret.key));
-    ini.setValue(text);
+    ini.setValues(entries);
+    if (ini.Success()) {
+        m_pending.reset();
+        m_failureTold = false;
+        return true;
+    }
+    if (!std::exchange(m_failureTold, true) && m_onWriteFailure) {
+        QString message = QStringLiteral("設定を保存できませんでした。後でもう一度保存します。\r") + m_path;
+        if (!ini.LastError().isEmpty())
+            message += QStringLiteral("\r") + ini.LastError();
+        m_onWriteFailure(message);
+    }
+    return false;
 }
 
 void cWeatherIni::SaveShadowSetting()
 {
+    const SaveBatch batch(*this);
     for (Setting s : {Setting::ForecastmapURL, Setting::WeatherServiceURL, Setting::SkinFile, Setting::ForecastmapPath,
                       Setting::Span})
-        write(s);
+        m_pending.set(static_cast<size_t>(s));
+}
+
+cWeatherIni::SaveBatch::SaveBatch(cWeatherIni &settings)
+    : m_settings(settings)
+{
+    ++m_settings.m_batchDepth;
+}
+
+cWeatherIni::SaveBatch::~SaveBatch()
+{
+    if (--m_settings.m_batchDepth == 0)
+        m_settings.SavePending();
 }

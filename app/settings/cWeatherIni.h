@@ -3,12 +3,30 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
+#include <functional>
 #include <variant>
 
 /// The program's settings: every key of the settings file with its section, type and default.
-/// Read once when created; each assignment is written to the file at once.
+/// Read once when created; each assignment is written to the file at once, or at the end of the
+/// SaveBatch it falls in. A value whose save failed stays pending and goes with the next save.
 class cWeatherIni {
 public:
+    /// Told why, once per run of failed saves (the next success re-arms it).
+    using WriteFailureHandler = std::function<void(const QString &message)>;
+
+    /// Assignments while one lives are saved together, in one write of the file, when the outermost ends.
+    class SaveBatch {
+    public:
+        explicit SaveBatch(cWeatherIni &settings);
+        ~SaveBatch();
+        SaveBatch(const SaveBatch &) = delete;
+        SaveBatch &operator=(const SaveBatch &) = delete;
+
+    private:
+        cWeatherIni &m_settings;
+    };
+
     /// Every setting, in the order they are read at creation.
     enum class Setting {
         CityID,
@@ -65,6 +83,13 @@ public:
     /// Writes ForecastmapURL, WeatherServiceURL, SkinFile, ForecastmapPath and Span with their
     /// current values, so the file shows them for hand editing.
     void SaveShadowSetting();
+
+    /// Sets who is told when a save fails.
+    void setWriteFailureHandler(WriteFailureHandler handler) { m_onWriteFailure = std::move(handler); }
+    /// Saves every value not in the file yet; true when none is left pending.
+    bool SavePending();
+    /// True while some value waits for a save (one that failed, or a batch still open).
+    bool HasPendingValues() const { return m_pending.any(); }
 
     /// Time of the last automatic retrieval, "yyyy/mm/dd hh:nn:ss".
     QString LastAccessDate() const { return text(Setting::LastAccessDate); }
@@ -155,7 +180,7 @@ private:
     /// The area list shipped in the program folder.
     QString shippedAreaListPath() const;
     void assign(Setting setting, Value value);
-    void write(Setting setting);
+    QString fileText(Setting setting) const;
     QString text(Setting s) const { return std::get<QString>(m_values[static_cast<size_t>(s)]); }
     int number(Setting s) const { return std::get<int>(m_values[static_cast<size_t>(s)]); }
     bool flag(Setting s) const { return std::get<bool>(m_values[static_cast<size_t>(s)]); }
@@ -163,4 +188,8 @@ private:
     QString m_path;
     QString m_programFolder; ///< set when the area list may follow the settings file
     std::array<Value, static_cast<size_t>(Setting::Count)> m_values;
+    std::bitset<static_cast<size_t>(Setting::Count)> m_pending;
+    int m_batchDepth = 0;
+    bool m_failureTold = false;
+    WriteFailureHandler m_onWriteFailure;
 };

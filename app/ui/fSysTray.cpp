@@ -10,7 +10,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-fSysTray::fSysTray(QWidget *parent)
+fSysTray::fSysTray(QWidget *parent, platform::ITrayHost *host)
     : QWidget(parent)
     , m_balloonTimer(new QTimer(this))
 {
@@ -25,12 +25,13 @@ fSysTray::fSysTray(QWidget *parent)
 
     // Qt chooses between a StatusNotifierItem and an XEmbed icon once per process, when the first tray icon is
     // made: at a login the program may start before the panel, so the icon waits for a host to appear.
-    if (platform::TrayHost::Present() != platform::TrayHost::Kind::None || !platform::TrayHost::CanAppearLater()) {
-        CreateTrayIcon();
+    m_host = host != nullptr ? host : new platform::TrayHost(this);
+    const platform::ITrayHost::Kind present = m_host->Present();
+    if (present != platform::ITrayHost::Kind::None || !m_host->CanAppearLater()) {
+        CreateTrayIcon(present);
         return;
     }
-    m_host = new platform::TrayHost(this);
-    connect(m_host, &platform::TrayHost::Appeared, this, &fSysTray::CreateTrayIcon);
+    connect(m_host, &platform::ITrayHost::Appeared, this, &fSysTray::CreateTrayIcon);
     m_host->Watch();
 }
 
@@ -40,7 +41,7 @@ fSysTray::~fSysTray()
         m_tray->hide();
 }
 
-void fSysTray::CreateTrayIcon()
+void fSysTray::CreateTrayIcon(platform::ITrayHost::Kind kind)
 {
     if (m_tray != nullptr)
         return;
@@ -60,7 +61,7 @@ void fSysTray::CreateTrayIcon()
     connect(m_tray, &QSystemTrayIcon::messageClicked, this,
             [this] { BalloonGone(SysTrayNotify::NIN_BALLOONUSERCLICK); });
     m_tray->show();
-    m_statusNotifier = platform::TrayHost::StatusNotifierHostPresent() || platform::TrayHost::ThisProcessExportsItem();
+    m_statusNotifier = kind == platform::ITrayHost::Kind::StatusNotifier || m_host->ThisProcessExportsItem();
     if (m_statusNotifier && m_hostMenu)
         m_tray->setContextMenu(m_hostMenu);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SysTrayMenuItems.h"
+#include "TrayHost.h"
 
 #include <QIcon>
 #include <QPointer>
@@ -9,9 +10,6 @@
 class QMenu;
 class QSystemTrayIcon;
 class QTimer;
-namespace platform {
-class TrayHost;
-}
 
 /// The program's icon in the notification area: icon, tool tip, balloon, a small menu-entry list, and the
 /// icon's clicks decoded into events for the owner. A hidden form; the icon lives as long as the form.
@@ -25,8 +23,9 @@ public:
     static constexpr int kBalloonTitleMax = 63;
 
     /// Adds the icon ("AAA", the program's name as tool tip) to the notification area; when the session has no
-    /// notification area yet, as soon as one appears.
-    explicit fSysTray(QWidget *parent = nullptr);
+    /// notification area yet, as soon as one appears. `host` tells of the session's host (not owned; by
+    /// default the desktop session's own).
+    explicit fSysTray(QWidget *parent = nullptr, platform::ITrayHost *host = nullptr);
     /// Removes the icon.
     ~fSysTray() override;
 
@@ -92,10 +91,10 @@ signals:
 
 private:
     void BalloonGone(int value);
-    void CreateTrayIcon();
+    void CreateTrayIcon(platform::ITrayHost::Kind kind);
 
     QSystemTrayIcon *m_tray = nullptr;
-    platform::TrayHost *m_host = nullptr;
+    platform::ITrayHost *m_host = nullptr;
     QPointer<QMenu> m_hostMenu;
     bool m_statusNotifier = false;
     QTimer *m_balloonTimer;

@@ -1,5 +1,6 @@
 #include "fWeather.h"
 
+#include "PlatformStartup.h"
 #include "Twips.h"
 #include "cUniqTTT.h"
 #include "roLabel.h"
@@ -17,11 +18,6 @@
 #include <utility>
 
 namespace {
-
-bool onWayland()
-{
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
 
 bool fitsInt(double v)
 {
@@ -43,7 +39,7 @@ fWeather::fWeather(QWidget *parent)
     // The widget is never activated, and Qt only shows tool tips of the active window unless told otherwise.
     setAttribute(Qt::WA_AlwaysShowToolTips);
     // A Wayland compositor ignores window shapes: the key colour is cut away by per-pixel alpha there.
-    if (onWayland())
+    if (platform::IsWaylandSession())
         setAttribute(Qt::WA_TranslucentBackground);
     else
         setAutoFillBackground(true);
@@ -107,7 +103,7 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     QImage picture;
     if (!ImageFile.isEmpty() && picture.load(ImageFile) && !picture.isNull()) {
         m_picture = picture.convertToFormat(QImage::Format_RGB32);
-        m_picImage->setPixmap(QPixmap::fromImage(onWayland() ? KeyedOut(m_picture) : m_picture));
+        m_picImage->setPixmap(QPixmap::fromImage(platform::IsWaylandSession() ? KeyedOut(m_picture) : m_picture));
         m_picImage->resize(m_picture.size());
     }
 
@@ -118,7 +114,7 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     if (m_requested.isNull() || layout.window.topLeft() != m_requested.topLeft())
         m_placed = isVisible() && geometry().topLeft() == layout.window.topLeft();
     m_requested = layout.window;
-    if (onWayland()) { // a compositor tiles (fills the screen with) a toplevel it may resize
+    if (platform::IsWaylandSession()) { // a compositor tiles (fills the screen with) a toplevel it may resize
         setFixedSize(layout.window.size());
         NotePlacementRefused();
     }

@@ -319,19 +319,22 @@ bool roWeatherParser::GetWeather(const QString &XmlFileName, std::shared_ptr<cWe
     return true;
 }
 
-bool roWeatherParser::GetArea(const QString &XmlFileName, std::shared_ptr<cAreas> &Areas, Report *report)
+bool roWeatherParser::GetArea(const QString &XmlFileName, std::shared_ptr<cAreas> &Areas, Report *report,
+                              Messages messages)
 {
     const QString caption = QStringLiteral("地域の解析");
     ro::XmlFile file;
     if (!file.Load(XmlFileName)) {
         setReport(report, Outcome::LoadFailed, file.Error());
-        showLoadFailure(XmlFileName, caption);
+        if (messages == Messages::Shown)
+            showLoadFailure(XmlFileName, caption);
         return false;
     }
     const pugi::xml_node element = findRoot(file.Document(), kAreaRoot);
     if (!element) {
         setReport(report, Outcome::WrongFormat);
-        showWrongFormat(XmlFileName, caption);
+        if (messages == Messages::Shown)
+            showWrongFormat(XmlFileName, caption);
         return false;
     }
     try {

@@ -30,6 +30,13 @@ public:
 
     /// Reads a forecast document into a new cWeather (see roWeather::GetWeather).
     static bool GetWeather(const QString &XmlFileName, std::shared_ptr<cWeather> &Weather, Report *report = nullptr);
+    /// Whether a file that cannot be read is told in a message box.
+    enum class Messages {
+        Shown,
+        Quiet ///< a check whose caller reports on its own
+    };
+
     /// Reads an area list into a new cAreas (see roWeather::GetArea).
-    static bool GetArea(const QString &XmlFileName, std::shared_ptr<cAreas> &Areas, Report *report = nullptr);
+    static bool GetArea(const QString &XmlFileName, std::shared_ptr<cAreas> &Areas, Report *report = nullptr,
+                        Messages messages = Messages::Shown);
 };

@@ -17,12 +17,13 @@ struct ReadResult {
     std::vector<ro::MessageBoxRequest> boxes;
 };
 
-ReadResult read(const QString &path, std::shared_ptr<cAreas> sentinel = nullptr)
+ReadResult read(const QString &path, std::shared_ptr<cAreas> sentinel = nullptr,
+                roWeatherParser::Messages messages = roWeatherParser::Messages::Shown)
 {
     ro::ScopedMessageBoxRecorder recorder;
     ReadResult run;
     run.areas = std::move(sentinel);
-    run.result = roWeatherParser::GetArea(path, run.areas, &run.report);
+    run.result = roWeatherParser::GetArea(path, run.areas, &run.report, messages);
     run.boxes = recorder.Shown();
     return run;
 }
@@ -155,5 +156,9 @@ TEST(GetArea, FailuresShowTheAreaCaption)
         EXPECT_EQ(run.boxes[0].prompt, QStringLiteral("ファイル '") + c.path + QString::fromUtf8(c.suffix));
         EXPECT_EQ(run.boxes[0].title, QStringLiteral("地域の解析"));
         EXPECT_EQ(run.boxes[0].style, ro::vbCritical);
+        const ReadResult quiet = read(c.path, sentinel, roWeatherParser::Messages::Quiet);
+        EXPECT_FALSE(quiet.result);
+        EXPECT_EQ(quiet.report.outcome, c.outcome);
+        EXPECT_TRUE(quiet.boxes.empty());
     }
 }

@@ -117,8 +117,12 @@ protected:
         AppSettings().setWeatherServiceURL(m_server.url(kForecastPath));
         m_server.serve(QStringLiteral("/img/1.png"), testsupport::pngBytes(Qt::cyan));
         m_inet.setRequestTimeout(1500);
+        m_source = std::make_unique<cForecastSource>(
+            m_inet, AppSettings(), [](const QString &file, std::shared_ptr<cWeather> &weather) {
+                return roWeatherParser::GetWeather(file, weather);
+            });
         m_cycle = std::make_unique<cRetrievalCycle>(
-            AppSettings(), m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());
+            AppSettings(), *m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());
     }
     void TearDown() override
     {
@@ -168,9 +172,7 @@ protected:
     QTemporaryDir m_tempDir;
     QByteArray m_oldTmp;
     cInet m_inet;
-    cForecastSource m_source{m_inet, [](const QString &file, std::shared_ptr<cWeather> &weather) {
-                                 return roWeatherParser::GetWeather(file, weather);
-                             }};
+    std::unique_ptr<cForecastSource> m_source;
     testsupport::RecordingWidget m_widget;
     testsupport::RecordingTray m_tray;
     std::unique_ptr<cRetrievalCycle> m_cycle;

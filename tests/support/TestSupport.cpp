@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace testsupport {
 
 QString dataPath(const QString &relative)
@@ -47,6 +49,20 @@ QString artifactPath(const QString &fileName)
     QString dir = qEnvironmentVariable("SKYCASTER_ARTIFACTS", QStringLiteral(SKYCASTER_ARTIFACTS_DIR));
     QDir().mkpath(dir);
     return QDir(dir).filePath(fileName);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    // A write past the limit fails with EFBIG instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    const rlimit limit{bytes, m_old.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
 } // namespace testsupport

@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QString>
 
+#include <sys/resource.h>
+
 namespace testsupport {
 
 /// Absolute path of a file under tests/data.
@@ -22,5 +24,17 @@ QByteArray pngBytes(const QColor &colour = Qt::yellow);
 
 /// Folder for screenshots and images a test leaves behind for people to look at.
 QString artifactPath(const QString &fileName);
+
+/// While it lives, files this process writes may grow to `bytes` at most: a full disk, for root too.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+};
 
 } // namespace testsupport

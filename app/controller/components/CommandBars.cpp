@@ -1,5 +1,7 @@
 #include "CommandBars.h"
 
+#include "PlatformStartup.h"
+
 #include "Twips.h"
 #include "WindowHints.h"
 
@@ -74,7 +76,7 @@ std::unique_ptr<QMenu> CommandBars::BuildMenu(CommandBar &Bar, QWidget *Parent)
 bool CommandBars::CanPlaceMenu(const QWidget *Anchor)
 {
     // A Wayland pop-up needs a parent surface; without one Qt makes the menu an ordinary window.
-    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+    if (!platform::IsWaylandSession())
         return true;
     return Anchor != nullptr && Anchor->isVisible();
 }

@@ -13,6 +13,7 @@
 #include "roMessageBox.h"
 #include "roWeatherParser.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -52,9 +53,12 @@ protected:
         QDir(m_programDir.path()).mkpath(QStringLiteral("Res"));
         ASSERT_TRUE(QFile::copy(QStringLiteral(SKYCASTER_SOURCE_DIR "/res/Res/CloudPaneX.bmp"),
                                 m_programDir.filePath(QStringLiteral("Res/CloudPaneX.bmp"))));
-        // The downloads read the program-wide settings object.
         SetAppSettings(std::make_unique<cWeatherIni>(m_programDir.filePath(QStringLiteral("Skycaster.ini"))));
         m_settings = &AppSettings();
+        m_source = std::make_unique<cForecastSource>(m_inet, *m_settings,
+                                                     [](const QString &file, std::shared_ptr<cWeather> &weather) {
+                                                         return roWeatherParser::GetWeather(file, weather);
+                                                     });
         m_settings->setCityID(QStringLiteral("130010"));
         m_settings->setWeatherServiceURL(m_server.url(QStringLiteral("/forecast/webservice/rest/v1")));
         m_server.serve(QStringLiteral("/img/1.png"), testsupport::pngBytes(Qt::yellow));
@@ -62,7 +66,7 @@ protected:
                        forecastDocument(m_server.url(QStringLiteral("/img/1.png"))));
         m_inet.setRequestTimeout(2000);
         m_cycle = std::make_unique<cRetrievalCycle>(
-            *m_settings, m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());
+            *m_settings, *m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());
     }
     void TearDown() override
     {
@@ -82,9 +86,7 @@ protected:
     QByteArray m_oldTmp;
     cWeatherIni *m_settings = nullptr;
     cInet m_inet;
-    cForecastSource m_source{m_inet, [](const QString &file, std::shared_ptr<cWeather> &weather) {
-                                 return roWeatherParser::GetWeather(file, weather);
-                             }};
+    std::unique_ptr<cForecastSource> m_source;
     RecordingWidget m_widget;
     RecordingTray m_tray;
     std::unique_ptr<cRetrievalCycle> m_cycle;
@@ -193,6 +195,46 @@ TEST_F(RetrievalCycleTest, FailedIconDownloadAndBrokenIconPicture)
     EXPECT_FALSE(m_tray.failure);
     EXPECT_EQ(m_widget.draws.back().city, QStringLiteral("東京"));
     EXPECT_EQ(IconBytes(), FailurePicture());
+}
+
+TEST_F(RetrievalCycleTest, TheCurrentDayFollowsDownloadedForecastsOnly)
+{
+    const struct {
+        int day;
+        int status;
+        int currentDay;
+    } steps[] = {{1, 200, 1}, {2, 500, 1}, {2, 200, 2}, {0, 404, 2}, {0, 200, 0}};
+    for (const auto &step : steps) {
+        m_server.serve(QStringLiteral("/forecast/webservice/rest/v1"),
+                       forecastDocument(m_server.url(QStringLiteral("/img/1.png"))), step.status);
+        Retrieve(step.day);
+        EXPECT_EQ(m_cycle->CurrentDay(), step.currentDay) << "day " << step.day << ", HTTP " << step.status;
+    }
+}
+
+TEST_F(RetrievalCycleTest, AFullDiskKeepsTheLastPictureWhole)
+{
+    Retrieve();
+    const QByteArray good = IconBytes();
+    ASSERT_FALSE(good.isEmpty());
+    // A small download whose picture, stored as PNG, no longer fits (nor does the failure picture).
+    QImage noise(120, 120, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, static_cast<QRgb>((x * 2654435761U) ^ (y * 40503U * 65537U)));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(noise.save(&buffer, "JPEG", 5));
+    ASSERT_LT(jpeg.size(), 4000);
+    m_server.serve(QStringLiteral("/img/1.png"), jpeg);
+    {
+        const testsupport::FileSizeLimit full(4500);
+        Retrieve();
+    }
+    EXPECT_TRUE(m_cycle->LastError().isEmpty());
+    EXPECT_EQ(IconBytes(), good);
+    EXPECT_EQ(QDir(m_programDir.path()).entryList({QStringLiteral("Icon.tmp*")}, QDir::Files),
+              QStringList{QStringLiteral("Icon.tmp")});
 }
 
 TEST_F(RetrievalCycleTest, WidgetSwitchedOffStoresPositionAndHidesOnSuccessAndFailure)

@@ -82,7 +82,7 @@ TEST_F(ReadOnlyProgramFolderTest, AFreshAreaListIsStoredBesideTheUsersSettings)
     EXPECT_EQ(testsupport::readAll(ownList()), shipped);
 
     server.serve(kAreaPath, fresh);
-    EXPECT_EQ(modInternetProc::DownloadAreaFile(inet), ownList());
+    EXPECT_EQ(modInternetProc::DownloadAreaFile(inet, AppSettings()), ownList());
     EXPECT_TRUE(boxes.Shown().empty()) << (boxes.Shown().empty() ? "" : boxes.Shown()[0].prompt.toStdString());
     EXPECT_EQ(testsupport::readAll(ownList()), fresh);
     EXPECT_EQ(testsupport::readAll(shippedList()), shipped);
@@ -118,7 +118,7 @@ TEST_F(ReadOnlyProgramFolderTest, AWritableProgramFolderKeepsItsOwnList)
     EXPECT_EQ(AppSettings().SettingsPath(), programFolder() + "/skycaster.ini");
     EXPECT_EQ(AppSettings().ForecastmapPath(), shippedList());
     server.serve(kAreaPath, fresh);
-    EXPECT_EQ(modInternetProc::DownloadAreaFile(inet), shippedList());
+    EXPECT_EQ(modInternetProc::DownloadAreaFile(inet, AppSettings()), shippedList());
     EXPECT_EQ(testsupport::readAll(shippedList()), fresh);
     EXPECT_FALSE(QFileInfo::exists(userFolder()));
 }

@@ -231,6 +231,61 @@ TEST_F(WeatherIniTest, UnwritableFolderKeepsValuesInMemory)
     EXPECT_FALSE(QFile::exists(file));
 }
 
+TEST_F(WeatherIniTest, AFailedSaveIsToldOnceKeepsTheOldFileAndIsRetried)
+{
+    struct Case {
+        const char *name;
+        std::function<void(const QString &)> prepare; // makes saving to the path fail
+        std::function<void(const QString &)> repair;
+    };
+    const QByteArray old = "[General]\r\nCityID=4\r\n";
+    std::unique_ptr<testsupport::FileSizeLimit> limit;
+    const Case cases[] = {
+        {"settings path is a folder", [](const QString &p) { QDir().mkpath(p); },
+         [](const QString &p) { QDir(p).removeRecursively(); }},
+        {"disk full",
+         [&](const QString &p) {
+             testsupport::writeFile(p, old), limit = std::make_unique<testsupport::FileSizeLimit>(24);
+         },
+         [&](const QString &) { limit.reset(); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("Skycaster.ini"));
+        c.prepare(file);
+        const QByteArray before = testsupport::readAll(file);
+        QStringList told;
+        cWeatherIni s(file);
+        s.setWriteFailureHandler([&](const QString &message) { told << message; });
+        s.setCityID("130010");
+        s.setLastPublicTime("2024/05/01 11:00:00");
+        EXPECT_EQ(told.size(), 1);
+        EXPECT_TRUE(told.value(0).contains(file));
+        EXPECT_TRUE(s.HasPendingValues());
+        EXPECT_EQ(testsupport::readAll(file), before);
+        c.repair(file);
+        EXPECT_TRUE(s.SavePending());
+        const cWeatherIni again(file);
+        EXPECT_EQ(again.CityID(), "130010");
+        EXPECT_EQ(again.LastPublicTime(), "2024/05/01 11:00:00");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary copy left";
+    }
+}
+
+TEST_F(WeatherIniTest, ABatchWritesTheFileOnceAtItsEnd)
+{
+    cWeatherIni s(path());
+    {
+        const cWeatherIni::SaveBatch batch(s);
+        s.setCityID("130010");
+        s.setPosX(250);
+        EXPECT_FALSE(QFile::exists(path()));
+    }
+    EXPECT_EQ(stored("General", "CityID"), "130010");
+    EXPECT_EQ(stored("Position", "PosX"), "250");
+}
+
 TEST_F(WeatherIniTest, ProgramWideObjectCanBeReplaced)
 {
     SetAppSettings(std::make_unique<cWeatherIni>(path()));

@@ -124,3 +124,26 @@ TEST(fSysTray, ChosenEntryRaisesMenuClickAndKeepsTheOwnersCheckedFlag)
 }
 
 } // namespace
+
+TEST(fSysTray, TheIconWaitsForAHostAndShowsTheHostMenuOnlyOnAStatusNotifierHost)
+{
+    using Kind = platform::ITrayHost::Kind;
+    const struct {
+        Kind present;
+        Kind appears;
+        bool hostMenu;
+    } cases[] = {{Kind::None, Kind::XEmbed, false},
+                 {Kind::None, Kind::StatusNotifier, true},
+                 {Kind::XEmbed, Kind::None, false},
+                 {Kind::StatusNotifier, Kind::None, true}};
+    for (const auto &c : cases) {
+        platform::HeadlessTrayHost host(c.present);
+        QMenu menu;
+        fSysTray tray(nullptr, &host);
+        tray.SetHostMenu(&menu);
+        EXPECT_EQ(tray.TrayIcon() != nullptr, c.present != Kind::None);
+        host.Appear(c.appears);
+        ASSERT_NE(tray.TrayIcon(), nullptr);
+        EXPECT_EQ(tray.TrayIcon()->contextMenu() == &menu, c.hostMenu) << int(c.present) << " " << int(c.appears);
+    }
+}
