@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandMenu.h"
+#include "WarningMark.h"
 
 #include <QDateTime>
 #include <QWidget>
@@ -14,6 +15,8 @@ class QTimer;
 class cAreas;
 class cInet;
 class cRetrievalCycle;
+class cWarningAnnouncer;
+class FreedesktopNotifier;
 class cWeather;
 class fSysTray;
 class fWeather;
@@ -113,6 +116,7 @@ private:
     void OpenHelp();
     void ShowDetails();
     void SetTrayIcon(bool failure);
+    void SetTrayWarningMark(WarningLevel level);
     int PopupState() const;
     void SetInteraction(bool enabled);
     void BeginBusy();
@@ -132,6 +136,10 @@ private:
     std::unique_ptr<ITrayView> m_trayView;
     std::unique_ptr<IWeatherView> m_widgetView;
     std::unique_ptr<cRetrievalCycle> m_cycle;
+    FreedesktopNotifier *m_notifier;
+    std::unique_ptr<cWarningAnnouncer> m_announcer;
+    bool m_trayFailure = false;
+    WarningLevel m_trayMark = WarningLevel::None;
     std::shared_ptr<cAreas> m_areaList;
     commandMenu::CityCommandMap m_cityCommands;
     std::unique_ptr<QMenu> m_trayMenu;

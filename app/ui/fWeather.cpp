@@ -112,9 +112,11 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     QImage picture;
     if (!ImageFile.isEmpty() && picture.load(ImageFile) && !picture.isNull()) {
         m_picture = picture.convertToFormat(QImage::Format_RGB32);
-        m_picImage->setPixmap(QPixmap::fromImage(m_picture));
         m_picImage->resize(m_picture.size());
     }
+    // The mark goes on what is shown, so the shape below takes it in; the key stays the plain picture's.
+    if (!m_picture.isNull())
+        m_picImage->setPixmap(QPixmap::fromImage(warningmark::Stamped(m_picture, m_mark, m_picture.pixelColor(0, 0))));
 
     const Layout layout = ComputeLayout(lX, lY, m_telop->size(), m_picImage->size());
     m_picImage->move(layout.picture);

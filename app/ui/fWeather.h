@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WarningMark.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -45,6 +47,8 @@ public:
     bool PlacedAsAsked() const { return m_placed; }
     /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
     void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
+    /// The warning mark the picture carries from the next Draw on (None: no mark).
+    void SetWarningMark(WarningLevel level) { m_mark = level; }
 
     /// The window geometry for a centre, the label's size and the picture's size.
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
@@ -83,6 +87,7 @@ private:
     std::unique_ptr<cUniqTTT> m_toolTips;
     QImage m_picture;
     QColor m_colorKey;
+    WarningLevel m_mark = WarningLevel::None;
     bool m_dragging = false;
     QRect m_requested; ///< the window rectangle Draw last asked for (null before the first Draw)
     bool m_placed = false;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+/// One desktop notification.
+struct DesktopNotification {
+    QString summary;
+    QString body;
+    bool critical = false; ///< urgency critical (stays until the user closes it) instead of normal
+};
+
+/// Where the program's desktop notifications go.
+class IDesktopNotifier {
+public:
+    virtual ~IDesktopNotifier() = default;
+    /// Shows a notification without waiting for the desktop; nothing happens when there is no notification server.
+    virtual void Notify(const DesktopNotification &notification) = 0;
+};
+
+/// Notifications through org.freedesktop.Notifications on the session bus, with the program's icon and,
+/// where the server offers actions, an action 「詳細」. Every call is asynchronous.
+class FreedesktopNotifier final
+    : public QObject
+    , public IDesktopNotifier {
+    Q_OBJECT
+public:
+    /// `icon` is sent as the notification's image (its 48-pixel size).
+    explicit FreedesktopNotifier(QIcon icon, QObject *parent = nullptr);
+    void Notify(const DesktopNotification &notification) override;
+
+signals:
+    /// The user chose 「詳細」 on one of this program's notifications.
+    void DetailsRequested();
+
+private slots:
+    void OnActionInvoked(uint id, const QString &action);
+    void OnClosed(uint id, uint reason);
+
+private:
+    void Send(const DesktopNotification &notification, bool withActions);
+
+    QIcon m_icon;
+    QSet<uint> m_shown; ///< ids of our notifications still open
+};
