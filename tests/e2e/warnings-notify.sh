@@ -24,7 +24,7 @@ notify_calls() { grep -c 'member=Notify' "$MONITOR_LOG" 2>/dev/null || true; }
 notify_calls_are() { test "$(notify_calls)" = "$1"; }
 # notify_call N -> the Nth call's arguments up to the time-out argument (the image bytes left out).
 notify_call() {
-  awk -v n="$1" '/member=Notify/ {k++} k == n && !/^ +[0-9a-f]{2} / && !/array of bytes/' "$MONITOR_LOG"
+  awk -v n="$1" '/member=Notify/ {k++} k == n && !/^ +[0-9a-f][0-9a-f]( [0-9a-f][0-9a-f])* *$/ && !/array of bytes/' "$MONITOR_LOG"
 }
 call_says() { notify_call "$1" | grep -qF -- "$2"; }
 call_urgency() { notify_call "$1" | grep -A1 '"urgency"' | grep -o 'byte [0-9]' | cut -d' ' -f2; }
