@@ -349,9 +349,15 @@ void frmMain::SetTrayIcon(bool failure)
     m_trayFailure = failure;
     const QString group = failure ? QStringLiteral("BBB") : QStringLiteral("AAA");
     c32BitIcon().SetIcon(this, group, true);
-    if (m_systray != nullptr)
-        m_systray->setIconHandle(
-            warningmark::Marked(c32BitIcon::LoadIconGroup(group), failure ? WarningLevel::None : m_trayMark));
+    if (m_systray == nullptr)
+        return;
+    // Each look is drawn once: the same icon again leaves the tray alone.
+    const WarningLevel mark = failure ? WarningLevel::None : m_trayMark;
+    const int look = (failure ? 100 : 0) + static_cast<int>(mark);
+    auto it = m_trayIcons.find(look);
+    if (it == m_trayIcons.end())
+        it = m_trayIcons.insert(look, warningmark::Marked(c32BitIcon::LoadIconGroup(group), mark));
+    m_systray->setIconHandle(*it);
 }
 
 void frmMain::SetTrayWarningMark(WarningLevel level)

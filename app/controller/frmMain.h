@@ -4,6 +4,8 @@
 #include "WarningMark.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QIcon>
 #include <QWidget>
 
 #include <functional>
@@ -140,6 +142,7 @@ private:
     std::unique_ptr<cWarningAnnouncer> m_announcer;
     bool m_trayFailure = false;
     WarningLevel m_trayMark = WarningLevel::None;
+    QHash<int, QIcon> m_trayIcons; ///< failure and mark -> the icon drawn for them
     std::shared_ptr<cAreas> m_areaList;
     commandMenu::CityCommandMap m_cityCommands;
     std::unique_ptr<QMenu> m_trayMenu;
