@@ -70,12 +70,16 @@ void FreedesktopNotifier::Notify(const DesktopNotification &notification)
             qWarning("desktop notification not shown: %s", qPrintable(reply.error().message()));
             return;
         }
-        Send(notification, reply.value().contains(QStringLiteral("actions")));
+        Send(notification, reply.value());
     });
 }
 
-void FreedesktopNotifier::Send(const DesktopNotification &notification, bool withActions)
+void FreedesktopNotifier::Send(const DesktopNotification &notification, const QStringList &capabilities)
 {
+    const bool withActions = capabilities.contains(QStringLiteral("actions"));
+    // A server that reads markup in the body would take a stray "<" or "&" for it.
+    const QString body =
+        capabilities.contains(QStringLiteral("body-markup")) ? notification.body.toHtmlEscaped() : notification.body;
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(notification.critical ? 2 : 1));
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("skycaster"));
@@ -85,8 +89,8 @@ void FreedesktopNotifier::Send(const DesktopNotification &notification, bool wit
     const QStringList actions = withActions ? QStringList{kDetailsAction, QStringLiteral("詳細")} : QStringList{};
 
     QDBusMessage message = call(QStringLiteral("Notify"));
-    message << QStringLiteral("Skycaster") << uint(0) << QStringLiteral("skycaster") << notification.summary
-            << notification.body << actions << hints << int(-1);
+    message << QStringLiteral("Skycaster") << uint(0) << QStringLiteral("skycaster") << notification.summary << body
+            << actions << hints << int(-1);
     auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
         const QDBusPendingReply<uint> reply = *w;

@@ -40,7 +40,7 @@ private slots:
     void OnClosed(uint id, uint reason);
 
 private:
-    void Send(const DesktopNotification &notification, bool withActions);
+    void Send(const DesktopNotification &notification, const QStringList &capabilities);
 
     QIcon m_icon;
     QSet<uint> m_shown; ///< ids of our notifications still open
