@@ -14,6 +14,7 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDetailsAction = QStringLiteral("details");
+const QString kDefaultAction = QStringLiteral("default"); // a click on the notification itself
 constexpr int kImageSize = 48;
 
 // The "image-data" hint: width, height, row stride, alpha, bits per sample, channels, RGBA bytes.
@@ -86,7 +87,9 @@ void FreedesktopNotifier::Send(const DesktopNotification &notification, const QS
     const QImage image = m_icon.pixmap(kImageSize).toImage();
     if (!image.isNull())
         hints.insert(QStringLiteral("image-data"), QVariant::fromValue(NotificationImage{image}));
-    const QStringList actions = withActions ? QStringList{kDetailsAction, QStringLiteral("詳細")} : QStringList{};
+    const QString details = QStringLiteral("詳細");
+    const QStringList actions =
+        withActions ? QStringList{kDefaultAction, details, kDetailsAction, details} : QStringList{};
 
     QDBusMessage message = call(QStringLiteral("Notify"));
     message << QStringLiteral("Skycaster") << uint(0) << QStringLiteral("skycaster") << notification.summary << body
@@ -104,7 +107,7 @@ void FreedesktopNotifier::Send(const DesktopNotification &notification, const QS
 
 void FreedesktopNotifier::OnActionInvoked(uint id, const QString &action)
 {
-    if (action == kDetailsAction && m_shown.contains(id))
+    if ((action == kDetailsAction || action == kDefaultAction) && m_shown.contains(id))
         emit DetailsRequested();
 }
 

@@ -32,7 +32,7 @@ public:
     void Notify(const DesktopNotification &notification) override;
 
 signals:
-    /// The user chose 「詳細」 on one of this program's notifications.
+    /// The user chose 「詳細」 on one of this program's notifications, or clicked it.
     void DetailsRequested();
 
 private slots:

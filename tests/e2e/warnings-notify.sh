@@ -6,7 +6,18 @@
 #   tests/support/xvfb-run.sh tests/e2e/warnings-notify.sh BUILD/bin
 source "$(dirname "$0")/lib.sh"
 
-bus_info="$(dbus-daemon --session --fork --print-address=1 --print-pid=1)" || { fail "no D-Bus session"; finish; }
+# A session bus that starts no service on demand, so that once dunst is gone there is no notification server.
+cat >"$WORK/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$WORK</listen>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
+bus_info="$(dbus-daemon --config-file="$WORK/bus.conf" --fork --print-address=1 --print-pid=1)" ||
+  { fail "no D-Bus session"; finish; }
 export DBUS_SESSION_BUS_ADDRESS="$(printf '%s\n' "$bus_info" | sed -n 1p)"
 PIDS+=("$(printf '%s\n' "$bus_info" | sed -n 2p)")
 
@@ -15,7 +26,8 @@ dbus-monitor --session "type='method_call',interface='org.freedesktop.Notificati
   >"$MONITOR_LOG" 2>&1 &
 PIDS+=($!)
 dunst >"$WORK/dunst.log" 2>&1 &
-PIDS+=($!)
+DUNST_PID=$!
+PIDS+=("$DUNST_PID")
 notifications_server() { busctl --user status org.freedesktop.Notifications >/dev/null 2>&1; }
 check "dunst owns org.freedesktop.Notifications" wait_for 10 notifications_server
 
@@ -87,6 +99,12 @@ check "its body: the class line and the issue time" call_says 1 '【警報】大
 check "its urgency is normal" call_urgency_is 1 1
 check "it offers 詳細" call_says 1 'string "詳細"'
 check "announced state remembered" wait_for 5 announced_is '130010|大雨=2'
+# Its action (dunst invokes the default one, a click on it) opens the details pop-up.
+dunstctl action 0
+check "the notification's action opens the details pop-up" wait_for 10 popup_shown
+screenshot details
+click_popup 286 12
+check "pop-up closes" wait_for 10 popup_gone
 
 set_warnings "<warnings $TIME><warning code=\"03\" status=\"継続\" class=\"警報\">大雨警報</warning></warnings>"
 check "retrieved with 大雨警報 継続" refresh
@@ -109,6 +127,16 @@ check "restarted program retrieves" wait_for 30 documents_more_than "$before"
 check "widget appears again" wait_for 30 widget_window
 check "retrieved once more after the restart" refresh
 check "restart: nothing announced again" notify_calls_are 2
+
+# No notification server any more: a new warning is not shown, and the program goes on as ever.
+kill "$DUNST_PID"
+check "dunst gone" wait_for 10 process_gone "$DUNST_PID"
+check "no notification server" wait_for 10 bash -c '! busctl --user status org.freedesktop.Notifications'
+set_warnings "<warnings $TIME><warning code=\"33\" status=\"継続\" class=\"特別警報\">大雨特別警報</warning><warning code=\"04\" status=\"発表\" class=\"警報\">洪水警報</warning></warnings>"
+check "retrieved with 洪水警報 and no server" refresh
+check "still retrieving" refresh
+check "program still running" program_running
+check "nothing sent without a server" notify_calls_are 2
 notify_call 1 >"$ARTIFACTS/$SCENARIO-notify-1.txt"
 notify_call 2 >"$ARTIFACTS/$SCENARIO-notify-2.txt"
 finish
