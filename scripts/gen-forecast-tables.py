@@ -44,10 +44,11 @@ def weather_code_table(codes):
     return "\n".join(lines) + "\n"
 
 
-# Codes JMA added with its 2026 warning system (r8 data) and 38, which the old-code table lacks:
+# Codes JMA added with its 2026 warning system (r8 data), and 27 and 38, which the old-code table lacks:
 # JMA's names, without the レベル prefix JMA puts before some of them in its texts.
 WARNING_CODES_2026 = {
     "09": "土砂災害警報",
+    "27": "その他の注意報",
     "29": "土砂災害注意報",
     "38": "高潮特別警報",
     "39": "土砂災害特別警報",
@@ -89,7 +90,7 @@ def warning_code_table(old_names, seen):
         if cls is None:
             sys.exit("warning %s %s: no class in its name" % (code, name))
         lines.append("{%s, u%s, u%s, u%s}," % (cpp_string(code), cpp_string(cls),
-                                               cpp_string(name[:-len(cls)]), cpp_string(name)))
+                                               cpp_string(name[:-len(cls)].removesuffix("の")), cpp_string(name)))
     return "\n".join(lines) + "\n"
 
 

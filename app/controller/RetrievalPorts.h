@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WarningMark.h"
+#include "WarningLevel.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DesktopNotifier.h"
-#include "WarningMark.h"
+#include "IDesktopNotifier.h"
+#include "WarningLevel.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "cWarningAnnouncer.h"
 
-#include "DesktopNotifier.h"
+#include "IDesktopNotifier.h"
 #include "WarningRules.h"
 #include "cWeatherIni.h"
 

@@ -128,6 +128,10 @@ frmMain::frmMain(QWidget *parent, QString programDir)
     });
 
     connect(m_commandBars, &CommandBars::Update, this, &frmMain::OnCommandUpdate);
+    connect(&m_gate, &cInteractionGate::BusyChanged, this, &frmMain::RefreshTrayHostMenu);
+    // A right click during a download or the settings dialog: the menu opens once it is over, as a click
+    // queued behind a download on an XEmbed tray does.
+    connect(&m_gate, &cInteractionGate::MenuDue, this, [this] { OnTrayMouseUp(2); });
     connect(m_popup, &PopupControl::ItemClick, this, &frmMain::OnPopupItemClick);
 }
 
@@ -157,12 +161,10 @@ void frmMain::ApplySkin()
 void frmMain::ConnectTray()
 {
     connect(m_systray, &fSysTray::SysTrayMouseDown, this, [this](int button) {
-        if (button == 2)
+        if (button == 2 && m_gate.AcceptsCommand())
             m_systray->ShowMenu();
     });
     connect(m_systray, &fSysTray::SysTrayMouseUp, this, &frmMain::OnTrayMouseUp);
-    // As with a click queued behind a download on an XEmbed tray, the menu opens once the download is over.
-    connect(m_systray, &fSysTray::SysTrayMenuRequestedWhileDisabled, this, [this] { OnTrayMouseUp(2); });
 }
 
 void frmMain::OnTrayMouseUp(int button)
@@ -172,14 +174,13 @@ void frmMain::OnTrayMouseUp(int button)
     const QPoint at = twips::PixelsToTwips(QCursor::pos());
     // A StatusNotifierItem host waits for the answer to its ContextMenu call: open the menu after answering.
     QMetaObject::invokeMethod(
-        this,
-        [this, at] {
-            if (Busy())
-                m_menuAfterBusy = true; // a download began in between: the menu follows it
-            else
-                ShowPopUpMenu(at.x(), at.y());
-        },
-        Qt::QueuedConnection);
+        this, [this, at] { OnMenuRequest(at); }, Qt::QueuedConnection);
+}
+
+void frmMain::OnMenuRequest(QPoint twipsAt)
+{
+    if (m_gate.RequestMenu())
+        ShowPopUpMenu(twipsAt.x(), twipsAt.y());
 }
 
 void frmMain::BuildTrayHostMenu()
@@ -206,28 +207,8 @@ void frmMain::RefreshTrayHostMenu()
             continue;
         OnCommandUpdate(control);
         // Greyed out while a download runs: the host shows the menu, but nothing in it can start.
-        action->setEnabled(control->Enabled() && !Busy());
+        action->setEnabled(control->Enabled() && m_gate.AcceptsCommand());
     }
-}
-
-void frmMain::BeginBusy()
-{
-    if (m_busy++ > 0)
-        return;
-    if (m_systray != nullptr)
-        m_systray->setEnabled(false);
-    RefreshTrayHostMenu();
-}
-
-void frmMain::EndBusy()
-{
-    if (m_busy == 0 || --m_busy > 0)
-        return;
-    if (m_systray != nullptr)
-        m_systray->setEnabled(true);
-    RefreshTrayHostMenu();
-    if (std::exchange(m_menuAfterBusy, false))
-        OnTrayMouseUp(2);
 }
 
 void frmMain::Start()
@@ -277,27 +258,24 @@ void frmMain::tmrCheck_Timer()
     m_tmrCheck->stop();
     const QDateTime now = m_clock();
     // A tick inside a running retrieval (the pop-up's day and city ones keep the timer going) waits its turn.
-    const auto decision =
-        Busy() ? TickDecision::NotDue
-               : RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(), AppSettings().Span(), PopupState());
+    const auto decision = !m_gate.AcceptsCommand() ? TickDecision::NotDue
+                                                   : RefreshScheduler::DecideTick(now, AppSettings().LastAccessDate(),
+                                                                                  AppSettings().Span(), PopupState());
     if (decision == TickDecision::Retrieve) {
-        BeginBusy();
         StoreWidgetPositionIfVisible();
         int day = 0;
         RetrieveWeather(day, QString());
-        EndBusy();
         AppSettings().setLastAccessDate(RefreshScheduler::FormatAccessDate(m_clock()));
     }
-    if (!m_quitRequested)
-        m_tmrCheck->start();
+    ResumeTimer();
 }
 
 bool frmMain::RetrieveWeather(int &day, const QString &cityID)
 {
-    BeginBusy();
+    m_gate.Begin();
     const bool result = m_cycle->RetrieveWeather(day, cityID);
     m_announcer->AfterRetrieval(CurrentWeather().get(), cityID.isEmpty() ? AppSettings().CityID() : cityID, day);
-    EndBusy();
+    m_gate.End();
     Q_EMIT RetrievalFinished();
     return result;
 }
@@ -321,10 +299,8 @@ fWeather &frmMain::WeatherWidget()
 {
     if (m_weatherWidget == nullptr) {
         m_weatherWidget = new fWeather(this);
-        connect(m_weatherWidget, &fWeather::PopUpMenuRequested, this, [this](int x, int y) {
-            const QPoint at = twips::PixelsToTwips(QPoint(x, y));
-            ShowPopUpMenu(at.x(), at.y());
-        });
+        connect(m_weatherWidget, &fWeather::PopUpMenuRequested, this,
+                [this](int x, int y) { OnMenuRequest(twips::PixelsToTwips(QPoint(x, y))); });
     }
     return *m_weatherWidget;
 }
@@ -379,16 +355,10 @@ void frmMain::StoreWidgetPositionIfVisible()
     AppSettings().setPosY(y);
 }
 
-void frmMain::SetInteraction(bool enabled)
+void frmMain::ResumeTimer()
 {
-    if (enabled) {
-        EndBusy();
-        if (!m_quitRequested)
-            m_tmrCheck->start();
-    } else {
-        m_tmrCheck->stop();
-        BeginBusy();
-    }
+    if (!m_quitRequested)
+        m_tmrCheck->start();
 }
 
 void frmMain::ShowPopUpMenu(int x, int y)
@@ -409,7 +379,7 @@ void frmMain::ExecuteCommand(int id)
 {
     // Never a second retrieval inside a running one (a host's menu click is a D-Bus call, which arrives
     // during a download, unlike mouse input).
-    if (Busy())
+    if (!m_gate.AcceptsCommand())
         return;
     const auto command =
         commandMenu::CommandFor(id, m_cityCommands, modInternetProc::CurrentDay, AppSettings().LastAccessCityID());
@@ -430,21 +400,24 @@ void frmMain::RefreshNow()
     StoreWidgetPositionIfVisible();
     if (PopupState() == PopupControl::StateShown)
         m_popup->Close();
-    SetInteraction(false);
+    // The refresh and options commands stop the timer around their retrieval (the day and city ones do not).
+    m_tmrCheck->stop();
     int day = 0;
     RetrieveWeather(day, AppSettings().CityID());
-    SetInteraction(true);
+    ResumeTimer();
 }
 
 void frmMain::OpenOptions()
 {
     StoreWidgetPositionIfVisible();
-    SetInteraction(false);
+    m_tmrCheck->stop();
+    m_gate.Begin();
     if (m_settingsDialog()) {
         int day = 0;
         RetrieveWeather(day, QString());
     }
-    SetInteraction(true);
+    m_gate.End();
+    ResumeTimer();
 }
 
 void frmMain::OpenHelp()
@@ -475,8 +448,13 @@ void frmMain::OnPopupItemClick(PopupControlItem *item)
         return;
     const auto weather = CurrentWeather();
     const QString link = weather ? weather->Link() : QString();
+    const auto action = modPopup::ActionForItem(item->Id(), link);
+    // The day and city menus lead to retrievals: none while one runs.
+    if ((action == modPopup::ClickAction::DayMenu || action == modPopup::ClickAction::CityMenu) &&
+        !m_gate.AcceptsCommand())
+        return;
     int chosen = 0;
-    switch (modPopup::ActionForItem(item->Id(), link)) {
+    switch (action) {
     case modPopup::ClickAction::Close: m_popup->Close(); return;
     case modPopup::ClickAction::DayMenu:
         StoreWidgetPositionIfVisible();

@@ -2,10 +2,12 @@
 
 #include "CommandMenu.h"
 #include "WarningMark.h"
+#include "cInteractionGate.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QIcon>
+#include <QPoint>
 #include <QWidget>
 
 #include <functional>
@@ -91,8 +93,8 @@ public:
     /// The parsed area list, loaded from `ForecastmapPath` on first use (none when it cannot be read).
     std::shared_ptr<cAreas> AreaList();
 
-    /// True while a retrieval or the settings dialog runs: the tray and the widget take no command then.
-    bool Busy() const { return m_busy > 0; }
+    /// True while a retrieval or the settings dialog runs: the tray, the widget and the pop-up take no command then.
+    bool Busy() const { return m_gate.Busy(); }
     /// The command menu a StatusNotifierItem host shows for the tray icon (its items follow the menu's rules).
     QMenu *TrayHostMenu() const { return m_trayMenu.get(); }
 
@@ -109,6 +111,7 @@ private:
     void ApplySkin();
     void ConnectTray();
     void OnTrayMouseUp(int button);
+    void OnMenuRequest(QPoint twipsAt);
     void OnCommandUpdate(CommandBarControl *control);
     void OnPopupItemClick(PopupControlItem *item);
     void RetrieveAndShowDetails(int day, const QString &cityID);
@@ -120,9 +123,7 @@ private:
     void SetTrayIcon(bool failure);
     void SetTrayWarningMark(WarningLevel level);
     int PopupState() const;
-    void SetInteraction(bool enabled);
-    void BeginBusy();
-    void EndBusy();
+    void ResumeTimer();
     void BuildTrayHostMenu();
     void RefreshTrayHostMenu();
 
@@ -146,8 +147,7 @@ private:
     std::shared_ptr<cAreas> m_areaList;
     commandMenu::CityCommandMap m_cityCommands;
     std::unique_ptr<QMenu> m_trayMenu;
-    int m_busy = 0;
-    bool m_menuAfterBusy = false;
+    cInteractionGate m_gate;
     QEventLoop *m_loop = nullptr;
     bool m_quitRequested = false;
     std::function<QDateTime()> m_clock;

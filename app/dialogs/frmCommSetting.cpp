@@ -1,6 +1,7 @@
 #include "frmCommSetting.h"
 
 #include "AppSettings.h"
+#include "DialogLayout.h"
 #include "Twips.h"
 #include "cPortEdit.h"
 #include "cWeatherIni.h"
@@ -35,7 +36,7 @@ frmCommSetting::frmCommSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("接続設定"));
     setAccessibleName(QStringLiteral("接続設定"));
-    setFixedSize(dialogs::TwipsToPixels(this, 6360, 3435));
+    setFixedSize(twips::TwipsToPixels(QSize(6360, 3435), screen()));
 
     m_label1 = new QLabel(QStringLiteral("接続方法"), this);
     dialogs::PlaceInTwips(m_label1, 225, 180, 1590, 195);

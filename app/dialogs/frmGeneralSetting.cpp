@@ -1,6 +1,7 @@
 #include "frmGeneralSetting.h"
 
 #include "AppSettings.h"
+#include "DialogLayout.h"
 #include "Twips.h"
 #include "cAreas.h"
 #include "cCities.h"
@@ -54,7 +55,7 @@ frmGeneralSetting::frmGeneralSetting(QWidget *parent)
 {
     setWindowTitle(QStringLiteral("基本設定"));
     setAccessibleName(QStringLiteral("基本設定"));
-    setFixedSize(dialogs::TwipsToPixels(this, 6360, 3990));
+    setFixedSize(twips::TwipsToPixels(QSize(6360, 3990), screen()));
 
     m_label1 = new QLabel(QStringLiteral("表示する地域(&A):"), this);
     dialogs::PlaceInTwips(m_label1, 180, 90, 1500, 195);

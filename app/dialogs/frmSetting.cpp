@@ -1,6 +1,7 @@
 #include "frmSetting.h"
 
 #include "AppSettings.h"
+#include "DialogLayout.h"
 #include "TabIcons.h"
 #include "Twips.h"
 #include "cPortEdit.h"
@@ -35,7 +36,7 @@ frmSetting::frmSetting(QWidget *parent)
     setWindowTitle(QStringLiteral("設定画面"));
     setAccessibleName(QStringLiteral("設定画面"));
     setFont(QFont(QStringLiteral("MS UI Gothic"), 9));
-    setFixedSize(dialogs::TwipsToPixels(this, 6630, 5010));
+    setFixedSize(twips::TwipsToPixels(QSize(6630, 5010), screen()));
     setSizeGripEnabled(false);
 
     LoadSkin();
@@ -94,8 +95,8 @@ bool frmSetting::ShowSettingManager(QWidget *owner)
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     if (screen) {
-        const double tx = dialogs::TwipsPerPixelX(this);
-        const double ty = dialogs::TwipsPerPixelY(this);
+        const double tx = twips::TwipsPerPixelX(this->screen());
+        const double ty = twips::TwipsPerPixelY(this->screen());
         const QRect screenRect = screen->geometry();
         const QSizeF screenSize(screenRect.width() * tx, screenRect.height() * ty);
         const QSizeF dialogSize(frameGeometry().width() * tx, frameGeometry().height() * ty);
@@ -107,8 +108,7 @@ bool frmSetting::ShowSettingManager(QWidget *owner)
         } else {
             pos = dialogs::CentredPosition(screenSize, dialogSize, nullptr);
         }
-        move(screenRect.topLeft() + QPoint(static_cast<int>(dialogs::RoundHalfEven(pos.x() / tx)),
-                                           static_cast<int>(dialogs::RoundHalfEven(pos.y() / ty))));
+        move(screenRect.topLeft() + QPoint(twips::RoundHalfEven(pos.x() / tx), twips::RoundHalfEven(pos.y() / ty)));
     }
 
     m_general->GetProperty();

@@ -1,24 +1,11 @@
 #pragma once
 
+#include "IDesktopNotifier.h"
+
 #include <QIcon>
 #include <QObject>
 #include <QSet>
 #include <QString>
-
-/// One desktop notification.
-struct DesktopNotification {
-    QString summary;
-    QString body;
-    bool critical = false; ///< urgency critical (stays until the user closes it) instead of normal
-};
-
-/// Where the program's desktop notifications go.
-class IDesktopNotifier {
-public:
-    virtual ~IDesktopNotifier() = default;
-    /// Shows a notification without waiting for the desktop; nothing happens when there is no notification server.
-    virtual void Notify(const DesktopNotification &notification) = 0;
-};
 
 /// Notifications through org.freedesktop.Notifications on the session bus, with the program's icon and,
 /// where the server offers actions, an action 「詳細」. Every call is asynchronous.

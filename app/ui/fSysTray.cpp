@@ -5,7 +5,6 @@
 #include "c32BitIcon.h"
 
 #include <QAction>
-#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -55,8 +54,6 @@ void fSysTray::CreateTrayIcon()
     //    host's Activate is Trigger and its ContextMenu is Context, as on XEmbed. Both are D-Bus calls the
     //    owner must answer at once, so it handles them after returning to the event loop.
     connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (!isEnabled() && reason == QSystemTrayIcon::Context)
-            m_menuRequestWhileDisabled = true;
         for (int value : SysTrayNotify::FromActivation(reason))
             Notify(value);
     });
@@ -67,15 +64,6 @@ void fSysTray::CreateTrayIcon()
     if (m_statusNotifier && m_hostMenu)
         m_tray->setContextMenu(m_hostMenu);
     emit IconAdded();
-}
-
-void fSysTray::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange && isEnabled() && m_menuRequestWhileDisabled) {
-        m_menuRequestWhileDisabled = false;
-        emit SysTrayMenuRequestedWhileDisabled();
-    }
 }
 
 void fSysTray::SetHostMenu(QMenu *menu)

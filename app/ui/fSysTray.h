@@ -74,9 +74,6 @@ public:
 signals:
     /// The icon was added to a notification area.
     void IconAdded();
-    /// A right click on the icon arrived while the form was disabled (a StatusNotifierItem host's call during a
-    /// download, which input-event queues do not hold back); raised once the form is enabled again.
-    void SysTrayMenuRequestedWhileDisabled();
 
     /// A mouse button went down on the icon (1 left, 2 right).
     void SysTrayMouseDown(int eButton);
@@ -97,9 +94,6 @@ signals:
     /// The user clicked the balloon.
     void BalloonClicked();
 
-protected:
-    void changeEvent(QEvent *event) override;
-
 private:
     void BalloonGone(int value);
     void CreateTrayIcon();
@@ -108,7 +102,6 @@ private:
     platform::TrayHost *m_host = nullptr;
     QPointer<QMenu> m_hostMenu;
     bool m_statusNotifier = false;
-    bool m_menuRequestWhileDisabled = false;
     QTimer *m_balloonTimer;
     QIcon m_icon;
     QString m_toolTip;

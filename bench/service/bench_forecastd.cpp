@@ -45,9 +45,8 @@ void BM_BuildAndWriteDocument(benchmark::State &state)
     const OfficeResult office = source->Office(city.fileOffice);
     const WarningResult warnings = source->WarningFile(city.office);
     for (auto _ : state) {
-        const auto doc =
-            ForecastBuilder::Build(*areas, city, *office.report, office.overview.get(), warnings.report.get(),
-                                   QStringLiteral("tomorrow"), office.now, QStringLiteral("http://127.0.0.1:8931"));
+        const auto doc = ForecastBuilder::Build(*areas, city, office, warnings, QStringLiteral("tomorrow"),
+                                                QStringLiteral("http://127.0.0.1:8931"));
         benchmark::DoNotOptimize(std::get<ForecastDocument>(doc).Write());
     }
 }

@@ -1,6 +1,7 @@
 #include "ForecastBuilder.h"
 
 #include "CityTable.h"
+#include "ForecastSource.h"
 #include "JmaData.h"
 #include "JstTime.h"
 #include "Warnings.h"
@@ -125,27 +126,54 @@ QString rainChanceLine(const std::vector<RainChance> &chances)
     return parts.join(u' ');
 }
 
+QString rainChanceUnavailableNote()
+{
+    return QStringLiteral("降水確率を取得できませんでした");
+}
+
+QString overviewUnavailableNote()
+{
+    return QStringLiteral("天気概況を取得できませんでした");
+}
+
+/// The city's warnings as elements and lines, when the warning file is there, covers the city and is current.
+void addWarnings(ForecastExtras &extras, QStringList &lines, const AreaTree &areas, const CityRef &city,
+                 const OfficeResult &office, const WarningResult &warnings)
+{
+    QString error = warnings.error;
+    const auto inForce =
+        warnings.report ? CityWarnings::Gather(*warnings.report, areas, city.class10, error) : std::nullopt;
+    if (!inForce) {
+        if (warnings.report)
+            qWarning("warnings of %s: %s", qPrintable(city.class10), qPrintable(error));
+        lines.append(warningsUnavailableNote());
+        return;
+    }
+    extras.warningsTime = inForce->reportTime;
+    if (!WarningFreshness::Confirmed(warnings.confirmed, office.now) ||
+        !WarningFreshness::AbreastOfForecast(inForce->reportTime, office.report->reportTime)) {
+        extras.warningsStale = true;
+        lines.append(warningsStaleNote(inForce->reportTime));
+        return;
+    }
+    extras.warningsKnown = true;
+    extras.warningsArea = areas.class10s.value(city.class10).name;
+    for (const WarningInForce &w : inForce->inForce)
+        extras.warnings.push_back(
+            {w.kind.code, w.status, WarningCodes::ClassName(w.kind.warningClass), w.kind.name, w.partial});
+    lines.append(inForce->Lines());
+}
+
 /// The warnings and chance of rain of a day: the elements, and the description's first lines.
-ForecastExtras extrasOf(const AreaTree &areas, const CityRef &city, const ForecastReport &report,
-                        const WarningReport *warnings, const QDate &date, QStringList &lines)
+ForecastExtras extrasOf(const AreaTree &areas, const CityRef &city, const OfficeResult &office,
+                        const WarningResult &warnings, const QDate &date, QStringList &lines)
 {
     ForecastExtras extras;
-    QString error;
-    const auto inForce = warnings ? CityWarnings::Gather(*warnings, areas, city.class10, error) : std::nullopt;
-    if (inForce) {
-        extras.warningsKnown = true;
-        extras.warningsTime = inForce->reportTime;
-        for (const WarningInForce &w : inForce->inForce)
-            extras.warnings.push_back(
-                {w.kind.code, w.status, WarningCodes::ClassName(w.kind.warningClass), w.kind.name});
-        lines = inForce->Lines();
-    } else {
-        if (warnings)
-            qWarning("warnings of %s: %s", qPrintable(city.class10), qPrintable(error));
-        lines = QStringList{warningsUnavailableNote()};
-    }
+    addWarnings(extras, lines, areas, city, office, warnings);
+    const ForecastReport &report = *office.report;
+    extras.rainChanceKnown = report.popsError.isEmpty();
     extras.rainChances = rainChances(report, city.class10, date);
-    const QString rain = rainChanceLine(extras.rainChances);
+    const QString rain = extras.rainChanceKnown ? rainChanceLine(extras.rainChances) : rainChanceUnavailableNote();
     if (!rain.isEmpty())
         lines.append(rain);
     return extras;
@@ -209,11 +237,14 @@ QString ForecastBuilder::Fahrenheit(const QString &celsius)
     return QString::number(c * 9.0 / 5.0 + 32.0, 'f', 1);
 }
 
-std::variant<ForecastDocument, ServiceError>
-ForecastBuilder::Build(const AreaTree &areas, const CityRef &city, const ForecastReport &report,
-                       const Overview *overview, const WarningReport *warnings, const QString &dayWord,
-                       const QDateTime &now, const QString &baseUrl)
+std::variant<ForecastDocument, ServiceError> ForecastBuilder::Build(const AreaTree &areas, const CityRef &city,
+                                                                    const OfficeResult &office,
+                                                                    const WarningResult &warnings,
+                                                                    const QString &dayWord, const QString &baseUrl)
 {
+    const ForecastReport &report = *office.report;
+    const Overview *overview = office.overview.get();
+    const QDateTime &now = office.now;
     const auto dayIndex = DayIndex(dayWord);
     if (!dayIndex)
         return ServiceError{400, QStringLiteral("day must be today, tomorrow or dayaftertomorrow")};
@@ -261,11 +292,10 @@ ForecastBuilder::Build(const AreaTree &areas, const CityRef &city, const Forecas
         }
     }
 
-    const AreaNode office = areas.offices.value(city.office);
     ForecastDocument doc;
     doc.author = report.publishingOffice;
     doc.area = areas.centers.value(city.center).name;
-    doc.pref = office.name;
+    doc.pref = areas.offices.value(city.office).name;
     doc.city = CityTitle(areas, city.class10);
     doc.title = QStringLiteral("%1 %2 - %3の天気").arg(doc.pref, doc.city, dayLabel(*dayIndex));
     doc.link = officeLink(city.office);
@@ -287,13 +317,15 @@ ForecastBuilder::Build(const AreaTree &areas, const CityRef &city, const Forecas
         if (!overview->headline.isEmpty())
             parts.append(overview->headline);
         parts.append(overview->text);
+    } else if (!overview && !office.overviewError.isEmpty()) {
+        parts.append(overviewUnavailableNote());
     }
     parts.append(kCredit);
     doc.description = parts.join(QStringLiteral("\n\n"));
     // What matters most comes first: the pop-up shows only the first few lines.
     if (CarriesWarnings(dayWord)) {
         QStringList lines;
-        doc.extras = extrasOf(areas, city, report, warnings, date, lines);
+        doc.extras = extrasOf(areas, city, office, warnings, date, lines);
         lines.append(doc.description);
         doc.description = lines.join(u'\n');
     }

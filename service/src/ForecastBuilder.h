@@ -11,9 +11,8 @@
 namespace forecastd {
 
 struct AreaTree;
-struct ForecastReport;
-struct Overview;
-struct WarningReport;
+struct OfficeResult;
+struct WarningResult;
 
 /// A refusal with its HTTP status and a short text for the client.
 struct ServiceError {
@@ -42,14 +41,14 @@ public:
     /// Normalises a requested city id (a 5-digit id gets its leading zero back) and places it.
     static std::variant<CityRef, ServiceError> ResolveCity(const AreaTree &areas, const QString &cityParam);
 
-    /// The forecast document of one city and day. `now` fixes "today" (JST); `baseUrl` is the
-    /// service's own absolute address (for the icon URL), without a trailing slash. Today's and
-    /// tomorrow's documents carry the warnings in force (from `warnings`, the warning file of the
-    /// city's office; null when it could not be had) and the chance of rain.
+    /// The forecast document of one city and day, from the data of the city's forecast file office
+    /// (`office.report` must be set; `office.now` fixes "today", JST). `baseUrl` is the service's own
+    /// absolute address (for the icon URL), without a trailing slash. Today's and tomorrow's documents
+    /// carry the warnings in force (from `warnings`, the warning file of the city's office, when it is
+    /// there and current) and the chance of rain. Optional parts that cannot be had leave a note.
     static std::variant<ForecastDocument, ServiceError> Build(const AreaTree &areas, const CityRef &city,
-                                                              const ForecastReport &report, const Overview *overview,
-                                                              const WarningReport *warnings, const QString &dayWord,
-                                                              const QDateTime &now, const QString &baseUrl);
+                                                              const OfficeResult &office, const WarningResult &warnings,
+                                                              const QString &dayWord, const QString &baseUrl);
 
     /// Whether a day's document carries warnings and the chance of rain (today and tomorrow).
     static bool CarriesWarnings(const QString &dayWord);

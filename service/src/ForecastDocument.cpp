@@ -32,27 +32,44 @@ void element(QXmlStreamWriter &w, const QString &name, const QString &text)
     w.writeTextElement(name, xmlSafe(text));
 }
 
-// <warnings publictime="..."><warning code="03" status="継続" class="警報">大雨警報</warning></warnings>
-// (or <warnings available="false"/>), then <rainchance><period hour="06-12">20</period></rainchance>.
-void writeExtras(QXmlStreamWriter &w, const ForecastExtras &extras)
+// <warnings publictime="..." area="東京地方"><warning code="03" status="継続" class="警報">大雨警報</warning>
+// </warnings> (partial="true" on a kind in force in part of the area), <warnings available="false"/>, or
+// for a report too old to show <warnings available="false" stale="true" publictime="..."/>; then
+// <rainchance><period hour="06-12">20</period></rainchance> (or <rainchance available="false"/>).
+void writeWarnings(QXmlStreamWriter &w, const ForecastExtras &extras)
 {
     w.writeStartElement(QStringLiteral("warnings"));
-    if (extras.warningsKnown) {
-        w.writeAttribute(QStringLiteral("publictime"), JstTime::rfc822(extras.warningsTime));
-        for (const WarningElement &e : extras.warnings) {
-            w.writeStartElement(QStringLiteral("warning"));
-            w.writeAttribute(QStringLiteral("code"), xmlSafe(e.code));
-            w.writeAttribute(QStringLiteral("status"), xmlSafe(e.status));
-            w.writeAttribute(QStringLiteral("class"), xmlSafe(e.warningClass));
-            w.writeCharacters(xmlSafe(e.name));
-            w.writeEndElement();
-        }
-    } else {
+    if (!extras.warningsKnown) {
         w.writeAttribute(QStringLiteral("available"), QStringLiteral("false"));
+        if (extras.warningsStale) {
+            w.writeAttribute(QStringLiteral("stale"), QStringLiteral("true"));
+            w.writeAttribute(QStringLiteral("publictime"), JstTime::rfc822(extras.warningsTime));
+        }
+        w.writeEndElement();
+        return;
+    }
+    w.writeAttribute(QStringLiteral("publictime"), JstTime::rfc822(extras.warningsTime));
+    if (!extras.warningsArea.isEmpty())
+        w.writeAttribute(QStringLiteral("area"), xmlSafe(extras.warningsArea));
+    for (const WarningElement &e : extras.warnings) {
+        w.writeStartElement(QStringLiteral("warning"));
+        w.writeAttribute(QStringLiteral("code"), xmlSafe(e.code));
+        w.writeAttribute(QStringLiteral("status"), xmlSafe(e.status));
+        w.writeAttribute(QStringLiteral("class"), xmlSafe(e.warningClass));
+        if (e.partial)
+            w.writeAttribute(QStringLiteral("partial"), QStringLiteral("true"));
+        w.writeCharacters(xmlSafe(e.name));
+        w.writeEndElement();
     }
     w.writeEndElement();
+}
 
+void writeExtras(QXmlStreamWriter &w, const ForecastExtras &extras)
+{
+    writeWarnings(w, extras);
     w.writeStartElement(QStringLiteral("rainchance"));
+    if (!extras.rainChanceKnown)
+        w.writeAttribute(QStringLiteral("available"), QStringLiteral("false"));
     for (const RainChance &r : extras.rainChances) {
         w.writeStartElement(QStringLiteral("period"));
         w.writeAttribute(QStringLiteral("hour"), xmlSafe(r.hours));

@@ -22,6 +22,7 @@ struct WarningElement {
     QString status;
     QString warningClass; ///< 特別警報, 危険警報, 警報 or 注意報
     QString name;
+    bool partial = false; ///< in force in part of the area only
 };
 
 /// The chance of rain of one 6-hour slot.
@@ -32,9 +33,12 @@ struct RainChance {
 
 /// The warnings and chance of rain as elements of their own (days that carry them).
 struct ForecastExtras {
-    bool warningsKnown = false;           ///< false: the warning file could not be had
+    bool warningsKnown = false;           ///< false: the warning file could not be had, or is too old
+    bool warningsStale = false;           ///< the report is there but too old to show
     QDateTime warningsTime;               ///< report time of the warning file, when known
+    QString warningsArea;                 ///< the class10's name
     std::vector<WarningElement> warnings; ///< in force, most severe first
+    bool rainChanceKnown = true;          ///< false: the forecast's chance-of-rain series was unreadable
     std::vector<RainChance> rainChances;  ///< the day's slots
 };
 

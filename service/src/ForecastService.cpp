@@ -6,6 +6,7 @@
 #include "ForecastSource.h"
 #include "JmaData.h"
 #include "JstTime.h"
+#include "Warnings.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -131,12 +132,15 @@ void ForecastService::route()
             warnings = m_source->WarningFile(cityRef.office);
         const QString base = baseUrl(req, m_options, m_port);
         const QString key = cityRef.class10 + u'|' + day + u'|' + base;
-        const DocumentInputs inputs{areas.areas, office.report, office.overview, warnings.report,
-                                    JstTime::toJst(office.now).date()};
+        const DocumentInputs inputs{areas.areas,
+                                    office.report,
+                                    office.overview,
+                                    warnings.report,
+                                    JstTime::toJst(office.now).date(),
+                                    WarningFreshness::Confirmed(warnings.confirmed, office.now)};
         QByteArray bytes = cachedDocument(key, inputs);
         if (bytes.isEmpty()) {
-            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, *office.report, office.overview.get(),
-                                                    warnings.report.get(), day, office.now, base);
+            const auto doc = ForecastBuilder::Build(*areas.areas, cityRef, office, warnings, day, base);
             if (const auto *error = std::get_if<ServiceError>(&doc))
                 return fail(res, *error);
             bytes = std::get<ForecastDocument>(doc).Write();

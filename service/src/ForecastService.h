@@ -57,7 +57,8 @@ private:
     /// The data a document is built from: a document is reused only for the very same data.
     struct DocumentInputs {
         std::shared_ptr<const void> areas, report, overview, warnings;
-        QDate date; ///< "today" it was built for
+        QDate date;                    ///< "today" it was built for
+        bool warningsConfirmed = true; ///< JMA confirmed the warning copy recently enough
         bool operator==(const DocumentInputs &) const = default;
     };
     /// A document built before from the very same data, or empty.

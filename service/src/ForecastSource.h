@@ -26,12 +26,14 @@ struct OfficeResult {
     std::shared_ptr<const Overview> overview;     ///< may be null: the document goes without it
     QDateTime now;                                ///< the clock for this data ("today" in JST)
     ServiceError error;                           ///< set when report is null
+    QString overviewError;                        ///< why there is no overview, when one was expected
 };
 
 /// The warning file of an office, or why there is none.
 struct WarningResult {
     std::shared_ptr<const WarningReport> report; ///< null when it cannot be had: documents go with a note
     QString error;                               ///< set when report is null (for the log)
+    QDateTime confirmed; ///< when JMA last confirmed this copy (fetched or 304); invalid when not from JMA
 };
 
 /// Where the service's JMA data comes from (a folder, or JMA itself). Called from many threads.

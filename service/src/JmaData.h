@@ -61,7 +61,8 @@ struct ForecastReport {
     QDateTime reportTime;                            ///< of the short-range report, JST
     QHash<QString, std::vector<DayWeather>> weather; ///< class10 -> days
     QStringList class10Order;
-    QHash<QString, std::vector<TimedValue>> pops;  ///< class10 -> chance of rain (%) per 6 hours, by start time
+    QHash<QString, std::vector<TimedValue>> pops; ///< class10 -> chance of rain (%) per 6 hours, by start time
+    QString popsError; ///< why the chance-of-rain series was left out (it is optional); empty when read
     QHash<QString, std::vector<TimedValue>> temps; ///< station -> values
     QStringList stationOrder;
     QHash<QString, QString> stationNames;
@@ -70,7 +71,8 @@ struct ForecastReport {
     QHash<QString, std::vector<DayTemps>> weeklyTemps; ///< station -> days
 
     /// Parses a forecast file; on failure (not JSON, a key or array missing, lengths that disagree,
-    /// a time that is not ISO 8601) returns null and sets error.
+    /// a time that is not ISO 8601) returns null and sets error. A chance-of-rain series that is not
+    /// sound is left out alone (popsError set).
     static std::shared_ptr<const ForecastReport> Parse(const QByteArray &json, QString &error);
 };
 

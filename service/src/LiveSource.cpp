@@ -37,6 +37,7 @@ struct LiveSource::Entry {
     QString etag;
     QString lastModified;
     QDateTime freshUntil;
+    QDateTime confirmed; ///< when upstream last answered 200 with good data, or 304
     QDateTime nextAttempt;
     int failures = 0;
     QString lastError;
@@ -186,6 +187,7 @@ std::shared_ptr<const T> cached(LiveSource::Entry &e, const QString &origin, con
     }
 
     e.failures = 0;
+    e.confirmed = now;
     e.nextAttempt = QDateTime();
     e.lastError.clear();
     e.freshUntil = freshUntil(e.reportTime, now, refreshSecs);
@@ -222,10 +224,9 @@ OfficeResult LiveSource::Office(const QString &fileOffice)
     }
     // The overview is welcome but not essential: without it the description is shorter.
     const QString overviewPath = m_prefix + QStringLiteral("/forecast/data/overview_forecast/%1.json").arg(fileOffice);
-    QString overviewError;
     out.overview = cached<Overview>(
         *entry(overviewPath), m_origin, overviewPath, m_options, t, *m_requests, &Overview::Parse,
-        [](const Overview &o) { return o.reportTime; }, overviewError);
+        [](const Overview &o) { return o.reportTime; }, out.overviewError);
     return out;
 }
 
@@ -233,11 +234,14 @@ WarningResult LiveSource::WarningFile(const QString &office)
 {
     const QString path = m_prefix + QStringLiteral("/warning/data/r8/%1.json").arg(office);
     WarningResult out;
+    const auto e = entry(path);
     out.report = cached<WarningReport>(
-        *entry(path), m_origin, path, m_options, now(), *m_requests, &WarningReport::Parse,
+        *e, m_origin, path, m_options, now(), *m_requests, &WarningReport::Parse,
         [](const WarningReport &r) { return r.reportTime; }, out.error, m_options.warningRefreshSecs);
     if (out.report)
         out.error.clear();
+    std::lock_guard lock(e->mutex);
+    out.confirmed = e->confirmed;
     return out;
 }
 

@@ -23,13 +23,13 @@ WarningClass classOfName(const QString &name)
     return WarningClass::Advisory;
 }
 
+/// A kind we cannot name may be one JMA added: never state it below 警報.
 WarningClass classOfRange(const QString &code)
 {
-    switch (code.isEmpty() ? u'1' : code.at(0).unicode()) {
-    case u'0': return WarningClass::Warning;
+    switch (code.isEmpty() ? u'0' : code.at(0).unicode()) {
     case u'3': return WarningClass::Emergency;
     case u'4': return WarningClass::Danger;
-    default: return WarningClass::Advisory;
+    default: return WarningClass::Warning;
     }
 }
 

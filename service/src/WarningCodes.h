@@ -23,8 +23,8 @@ struct WarningCode {
 /// JMA's warning and advisory codes (generated from JMA's tables, old and 2026 codes).
 class WarningCodes {
 public:
-    /// The entry of a code. A code the table lacks gets its class from its range (0x 警報, 1x/2x 注意報,
-    /// 3x 特別警報, 4x 危険警報) and a name that shows the code.
+    /// The entry of a code. A code the table lacks gets a name that shows the code and the class of its
+    /// range where that is above 警報 (3x 特別警報, 4x 危険警報), else 警報: never 注意報.
     static WarningCode Lookup(const QString &code);
     /// The class's own word: 特別警報, 危険警報, 警報 or 注意報.
     static QString ClassName(WarningClass warningClass);

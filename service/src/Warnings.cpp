@@ -1,7 +1,10 @@
 #include "Warnings.h"
 
 #include "JmaData.h"
+#include "JstTime.h"
 
+#include <QHash>
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
@@ -23,6 +26,33 @@ void mergeStatus(QString &kept, const QString &status)
         kept = status;
 }
 
+QSet<QString> codesInForce(const std::vector<WarningEntry> &entries)
+{
+    QSet<QString> out;
+    for (const WarningEntry &e : entries)
+        if (isInForce(e))
+            out.insert(e.code);
+    return out;
+}
+
+/// Marks the kinds some municipality of the class10 does not have in force.
+void markPartial(CityWarnings &out, const WarningReport &report, const QStringList &class20s,
+                 const std::vector<WarningEntry> &class10Entries)
+{
+    const QSet<QString> class10Codes = codesInForce(class10Entries);
+    for (const QString &c20 : class20s) {
+        const auto it = report.areas.constFind(c20);
+        const QSet<QString> here = it != report.areas.constEnd() ? codesInForce(*it) : class10Codes;
+        for (WarningInForce &w : out.inForce)
+            w.partial = w.partial || !here.contains(w.kind.code);
+    }
+}
+
+QString shortTime(const QDateTime &t)
+{
+    return QLocale::c().toString(JstTime::toJst(t), QStringLiteral("M/d HH:mm"));
+}
+
 } // namespace
 
 std::optional<CityWarnings> CityWarnings::Gather(const WarningReport &report, const AreaTree &areas,
@@ -31,8 +61,8 @@ std::optional<CityWarnings> CityWarnings::Gather(const WarningReport &report, co
     CityWarnings out;
     out.reportTime = report.reportTime;
     bool covered = false;
-    const QStringList codes = QStringList{class10} + areas.Class20sOf(class10);
-    for (const QString &area : codes) {
+    const QStringList class20s = areas.Class20sOf(class10);
+    for (const QString &area : QStringList{class10} + class20s) {
         const auto it = report.areas.constFind(area);
         if (it == report.areas.constEnd())
             continue;
@@ -52,6 +82,7 @@ std::optional<CityWarnings> CityWarnings::Gather(const WarningReport &report, co
         error = QStringLiteral("the warning file of %1 has no entry for area %2").arg(report.publishingOffice, class10);
         return std::nullopt;
     }
+    markPartial(out, report, class20s, report.areas.value(class10));
     std::stable_sort(out.inForce.begin(), out.inForce.end(), [](const WarningInForce &a, const WarningInForce &b) {
         if (a.kind.warningClass != b.kind.warningClass)
             return a.kind.warningClass < b.kind.warningClass;
@@ -71,17 +102,34 @@ QStringList CityWarnings::Lines() const
             if (w.kind.warningClass != c || named.contains(w.kind.phenomenon))
                 continue;
             named.insert(w.kind.phenomenon);
-            phenomena.append(w.kind.phenomenon);
+            phenomena.append(w.partial ? w.kind.phenomenon + QStringLiteral("（一部）") : w.kind.phenomenon);
         }
         if (!phenomena.isEmpty())
             lines.append(QStringLiteral("【%1】%2").arg(WarningCodes::ClassName(c), phenomena.join(u'、')));
     }
+    if (!lines.isEmpty())
+        lines.first() += QStringLiteral(" %1発表").arg(shortTime(reportTime));
     return lines;
+}
+
+bool WarningFreshness::Confirmed(const QDateTime &confirmed, const QDateTime &now)
+{
+    return !confirmed.isValid() || confirmed.secsTo(now) <= kMaxUnconfirmedSecs;
+}
+
+bool WarningFreshness::AbreastOfForecast(const QDateTime &reportTime, const QDateTime &forecastTime)
+{
+    return reportTime.secsTo(forecastTime) <= kMaxBehindForecastSecs;
 }
 
 QString warningsUnavailableNote()
 {
     return QStringLiteral("警報・注意報を取得できませんでした");
+}
+
+QString warningsStaleNote(const QDateTime &reportTime)
+{
+    return QStringLiteral("警報・注意報の最新の情報を取得できませんでした（最終発表 %1）").arg(shortTime(reportTime));
 }
 
 } // namespace forecastd

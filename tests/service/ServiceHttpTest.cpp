@@ -7,6 +7,7 @@
 #include "LiveSource.h"
 #include "OfflineSource.h"
 #include "TestSupport.h"
+#include "Warnings.h"
 #include "cArea.h"
 #include "cAreas.h"
 #include "cCities.h"
@@ -58,13 +59,16 @@ std::string forecastPath(const char *city, const char *day)
     return std::string("/forecast/webservice/rest/v1?city=") + city + "&day=" + day;
 }
 
-/// The service over the fixture folder, on a free port.
+const QString kDemoData = QStringLiteral(SKYCASTER_SOURCE_DIR "/service/demo-data");
+
+/// The service over a data folder (the real samples unless told), on a free port.
 struct OfflineService {
     std::unique_ptr<ForecastService> service;
-    explicit OfflineService(ForecastService::Options options = {}, const QDateTime &asOf = {})
+    explicit OfflineService(ForecastService::Options options = {}, const QDateTime &asOf = {},
+                            const QString &folder = servicetest::jmaFixtures())
     {
         QString error;
-        std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), asOf, error);
+        std::shared_ptr<ForecastSource> source = OfflineSource::Open(folder, asOf, error);
         EXPECT_TRUE(source) << error.toStdString();
         options.port = 0;
         service = std::make_unique<ForecastService>(source, options);
@@ -109,8 +113,7 @@ TEST(ForecastServiceHttp, ServesDocumentsTheProgramReads)
 
 TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
 {
-    REQUIRE_FIXTURES();
-    OfflineService s;
+    OfflineService s({}, {}, kDemoData);
     struct Case {
         std::string path;
         int status;
@@ -121,7 +124,7 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
         {forecastPath("abc", "today"), 400},
         {"/forecast/webservice/rest/v1?city=130010", 400},
         {"/forecast/webservice/rest/v1", 400},
-        // Chiba's data lives in 120000.json, which the fixtures do not have.
+        // Chiba is not in the demo data.
         {forecastPath("120010", "today"), 404},
         {"/forecast/img/999.png", 404},
         {"/forecast/img/../../etc/passwd", 404},
@@ -138,11 +141,10 @@ TEST(ForecastServiceHttp, RefusesWhatItCannotAnswer)
 
 TEST(ForecastServiceHttp, AccessLogHasOneLinePerRequest)
 {
-    REQUIRE_FIXTURES();
     QTemporaryDir dir;
     const QString logPath = dir.filePath(QStringLiteral("access.log"));
     QString error;
-    std::shared_ptr<ForecastSource> source = OfflineSource::Open(servicetest::jmaFixtures(), {}, error);
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemoData, {}, error);
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, ForecastService::Options{QStringLiteral("127.0.0.1"), 0, {}});
     EXPECT_FALSE(service.OpenAccessLog(dir.filePath(QStringLiteral("missing/access.log")), error));
@@ -168,8 +170,7 @@ TEST(ForecastServiceHttp, AccessLogHasOneLinePerRequest)
 // One icon per JMA icon name; the four groups at least look different.
 TEST(ForecastServiceHttp, IconsOfTheGroupsDiffer)
 {
-    REQUIRE_FIXTURES();
-    OfflineService s;
+    OfflineService s({}, {}, kDemoData);
     QList<QImage> images;
     for (const char *name : {"100", "200", "300", "400", "101", "110", "308", "406"}) {
         const Answer a = get(s.port(), std::string("/forecast/img/") + name + ".png");
@@ -246,8 +247,7 @@ TEST(ForecastServiceHttp, AreaListMatchesTheShippedOne)
 TEST(ForecastServiceHttp, DemoDataServesTokyoAndHokkaido)
 {
     QString error;
-    std::shared_ptr<ForecastSource> source =
-        OfflineSource::Open(QStringLiteral(SKYCASTER_SOURCE_DIR "/service/demo-data"), {}, error);
+    std::shared_ptr<ForecastSource> source = OfflineSource::Open(kDemoData, {}, error);
     ASSERT_TRUE(source) << error.toStdString();
     ForecastService service(source, {QStringLiteral("127.0.0.1"), 0, {}});
     ASSERT_TRUE(service.Start(error)) << error.toStdString();
@@ -257,11 +257,11 @@ TEST(ForecastServiceHttp, DemoDataServesTokyoAndHokkaido)
         const char *city;
         const char *lines;
     } demo[] = {
-        {"130010", "【注意報】乾燥\n降水確率 12-18時 10% 18-24時 20%\n東京 今日"},
+        {"130010", "【注意報】乾燥 1/5 10:30発表\n降水確率 12-18時 10% 18-24時 20%\n東京 今日"},
         {"130040", "降水確率 12-18時 10% 18-24時 20%\n父島 今日"},
-        {"016010", "【注意報】大雪、風雪\n降水確率"},
-        {"016030", "【警報】暴風雪、大雪\n降水確率"},
-        {"011000", "【注意報】大雪\n降水確率"},
+        {"016010", "【注意報】大雪、風雪 1/5 10:30発表\n降水確率"},
+        {"016030", "【警報】暴風雪、大雪 1/5 10:30発表\n降水確率"},
+        {"011000", "【注意報】大雪 1/5 10:30発表\n降水確率"},
     };
     for (const auto &d : demo) {
         for (const char *day : {"today", "tomorrow", "dayaftertomorrow"}) {
@@ -531,7 +531,8 @@ TEST(ForecastServiceLive, WarningsComeFromTheCurrentEndpointAndTheLastGoodCopyIs
             servicetest::fixture(QStringLiteral("warning-r8/120000_20260813T2120.json")));
     LiveService live(jma.base(), jst("2026-01-05T18:00:00+09:00"));
     const std::string r8 = "/bosai/warning/data/r8/120000.json";
-    const QString chibaLines = QStringLiteral("【特別警報】大雨\n【危険警報】土砂災害\n【注意報】雷\n");
+    const QString chibaLines =
+        QStringLiteral("【特別警報】大雨（一部） 8/13 21:20発表\n【危険警報】土砂災害（一部）\n【注意報】雷\n");
     auto description = [&](const char *city, const char *day) {
         const Answer a = get(live.port(), forecastPath(city, day));
         EXPECT_EQ(a.status, 200) << a.body.toStdString();
@@ -546,7 +547,8 @@ TEST(ForecastServiceLive, WarningsComeFromTheCurrentEndpointAndTheLastGoodCopyIs
         EXPECT_EQ(path.find("/warning/data/warning/"), std::string::npos) << "the old endpoint is no longer updated";
 
     // Other cities and days of the office: the same file, not fetched again.
-    EXPECT_TRUE(description("120020", "tomorrow").startsWith(QStringLiteral("【危険警報】大雨、土砂災害\n")));
+    EXPECT_TRUE(description("120020", "tomorrow")
+                    .startsWith(QStringLiteral("【危険警報】大雨（一部）、土砂災害（一部） 8/13 21:20発表\n")));
     EXPECT_EQ(countOf(jma.requests(), r8), 1u);
 
     // After the refresh time: asked again, conditionally; the 304 keeps the same lines.
@@ -563,6 +565,14 @@ TEST(ForecastServiceLive, WarningsComeFromTheCurrentEndpointAndTheLastGoodCopyIs
     live.advance(10);
     EXPECT_TRUE(description("120010", "tomorrow").startsWith(chibaLines));
     EXPECT_EQ(countOf(jma.requests(), r8), 3u);
+
+    // Unconfirmed for longer than the limit (last 304 at +11 min): the copy is no longer shown as current.
+    live.advance(WarningFreshness::kMaxUnconfirmedSecs - 11 * 60 - 10);
+    EXPECT_TRUE(description("120010", "today").startsWith(chibaLines));
+    live.advance(1);
+    EXPECT_TRUE(
+        description("120010", "today")
+            .startsWith(QStringLiteral("警報・注意報の最新の情報を取得できませんでした（最終発表 8/13 21:20）\n")));
 }
 
 // No warning file, or one that cannot be read, while the forecast is fine: the forecast as ever, with

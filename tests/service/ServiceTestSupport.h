@@ -17,7 +17,7 @@ class cAreas;
 #define REQUIRE_FIXTURES()                                                                                             \
     do {                                                                                                               \
         if (servicetest::jmaFixtures().isEmpty())                                                                      \
-            GTEST_SKIP() << "JMA fixtures not found at " SKYCASTER_JMA_FIXTURES                                        \
+            GTEST_SKIP() << "this check runs against the real JMA samples, not found at " SKYCASTER_JMA_FIXTURES       \
                             " (configure with -DSKYCASTER_JMA_FIXTURES=DIR)";                                          \
     } while (false)
 
@@ -48,11 +48,15 @@ QDateTime jst(const char *iso);
 
 /// The service's own elements beside the forecast: warnings and chance of rain.
 struct DocumentExtras {
-    bool hasWarnings = false;   ///< a warnings element is there
-    bool warningsKnown = false; ///< it is not marked unavailable
-    QStringList warnings;       ///< "code status class name" per warning element, in document order
-    bool hasRainChance = false; ///< a rainchance element is there
-    QStringList rainChances;    ///< "hours=percent" per period
+    bool hasWarnings = false;    ///< a warnings element is there
+    bool warningsKnown = false;  ///< it is not marked unavailable
+    bool warningsStale = false;  ///< marked as too old to show
+    QDateTime warningsTime;      ///< its publictime
+    QString warningsArea;        ///< its area
+    QStringList warnings;        ///< "code status class name[ partial]" per warning element, in document order
+    bool rainChanceKnown = true; ///< the rainchance element is not marked unavailable
+    bool hasRainChance = false;  ///< a rainchance element is there
+    QStringList rainChances;     ///< "hours=percent" per period
 };
 
 /// The warnings and rainchance elements of a forecast document.
@@ -64,9 +68,10 @@ QByteArray withoutExtras(const QByteArray &document);
 /// What roweather-dump prints for a document (the whole model, result and outcome), without the file name.
 QJsonObject dumpModel(const QByteArray &document);
 
-/// The description's lines that the rule derives from warning elements ("code status class name"):
-/// one per class in force, most severe first, each phenomenon once under its most severe class.
-QStringList expectedWarningLines(const QStringList &warnings);
+/// The description's lines that the rule derives from warning elements ("code status class name[ partial]"):
+/// one per class in force, most severe first, each phenomenon once under its most severe class, （一部）
+/// when partial, the issue time after the first line.
+QStringList expectedWarningLines(const DocumentExtras &extras);
 
 /// 「降水確率 ...」 for a class10 on a date, read straight from a forecast file's pops; empty when none.
 QString expectedRainLine(const QByteArray &forecastJson, const QString &class10, const QDate &date);

@@ -71,8 +71,8 @@ std::unique_ptr<QMenu> CommandBars::BuildMenu(CommandBar &Bar)
 int CommandBars::ShowPopup(CommandBar &Bar, int x, int y)
 {
     // The menu must belong to the screen the point lies on, so convert with that screen's factor.
-    const QScreen *screen = QGuiApplication::screenAt(twips::TwipsToPixels({x, y}));
-    const QPoint at = twips::TwipsToPixels({x, y}, screen);
+    const QScreen *screen = QGuiApplication::screenAt(twips::TwipsToPixels(QPoint(x, y)));
+    const QPoint at = twips::TwipsToPixels(QPoint(x, y), screen);
 
     std::unique_ptr<QMenu> menu = BuildMenu(Bar);
     m_activeMenu = menu.get();

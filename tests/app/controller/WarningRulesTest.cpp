@@ -1,6 +1,6 @@
 // What the program makes of a forecast's warnings: lines, levels, and what it announces when.
 #include "WarningRules.h"
-#include "DesktopNotifier.h"
+#include "IDesktopNotifier.h"
 #include "cWarningAnnouncer.h"
 #include "cWarnings.h"
 #include "cWeather.h"

@@ -1,6 +1,7 @@
 // The settings dialog frame: Changed as OK's state, save/cancel paths, position.
 #include "frmSetting.h"
 #include "DialogFixture.h"
+#include "DialogLayout.h"
 #include "Twips.h"
 #include "cPortEdit.h"
 #include "frmCommSetting.h"
@@ -176,8 +177,8 @@ TEST_F(frmSettingTest, GeneralPageRefusesFirstAndConnectionPageIsThenNotAsked)
 TEST_F(frmSettingTest, LayoutFollowsTheDesignAtTheScreensResolution)
 {
     frmSetting dialog;
-    const double tx = dialogs::TwipsPerPixelX(&dialog);
-    const double ty = dialogs::TwipsPerPixelY(&dialog);
+    const double tx = twips::TwipsPerPixelX(dialog.screen());
+    const double ty = twips::TwipsPerPixelY(dialog.screen());
     EXPECT_NEAR(dialog.width() * tx, 6630, tx);
     EXPECT_NEAR(dialog.height() * ty, 5010, ty);
     EXPECT_NEAR(dialog.cmdOK()->x() * tx, 3600, tx);

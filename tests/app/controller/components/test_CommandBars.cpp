@@ -3,8 +3,6 @@
 #include "MenuProbe.h"
 #include "Twips.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -78,19 +76,6 @@ TEST(CommandBars, DisabledOrDismissedMenuReportsNothing)
     EXPECT_EQ(showAndPick(bars, *bar, 0, 0, 21, probe), 0);
     EXPECT_TRUE(probe.seen);
     EXPECT_EQ(executed.count(), 0);
-}
-
-TEST(CommandBars, TwipsFollowTheScreensLogicalDpi)
-{
-    QScreen *screen = QGuiApplication::primaryScreen();
-    ASSERT_NE(screen, nullptr);
-    const double dpi = screen->logicalDotsPerInchX();
-    EXPECT_DOUBLE_EQ(twips::TwipsPerPixelX(screen), 1440.0 / dpi);
-    // One logical inch is 1440 twips whatever the screen.
-    EXPECT_EQ(twips::TwipsToPixels({1440, 2880}, screen), QPoint(qRound(dpi), qRound(2 * dpi)));
-    // A cursor position survives the way there and back, as the menus' callers use it.
-    for (const QPoint px : {QPoint(0, 0), QPoint(137, 59), QPoint(799, 1)})
-        EXPECT_EQ(twips::TwipsToPixels(twips::PixelsToTwips(px, screen), screen), px);
 }
 
 TEST(CommandBars, MenuOpensAtThePointGivenInTwips)

@@ -1,62 +1,21 @@
+#include "DialogLayout.h"
+
 #include "Twips.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
-#include <cmath>
+#include <algorithm>
 
 namespace dialogs {
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
 constexpr int kMinStretch = 76;
-
-const QScreen *screenOf(const QWidget *widget)
-{
-    const QScreen *screen = widget ? widget->screen() : nullptr;
-    return screen ? screen : QGuiApplication::primaryScreen();
-}
-
-double perPixel(double dpi)
-{
-    return dpi > 0.0 ? kTwipsPerInch / dpi : 15.0;
-}
-
-int toPixels(double twips, double twipsPerPixel)
-{
-    return static_cast<int>(RoundHalfEven(twips / twipsPerPixel));
-}
 
 } // namespace
 
-double TwipsPerPixelX(const QWidget *widget)
-{
-    const QScreen *screen = screenOf(widget);
-    return perPixel(screen ? screen->logicalDotsPerInchX() : 96.0);
-}
-
-double TwipsPerPixelY(const QWidget *widget)
-{
-    const QScreen *screen = screenOf(widget);
-    return perPixel(screen ? screen->logicalDotsPerInchY() : 96.0);
-}
-
-QRect TwipsToPixels(const QWidget *widget, int left, int top, int width, int height)
-{
-    const double tx = TwipsPerPixelX(widget);
-    const double ty = TwipsPerPixelY(widget);
-    return {toPixels(left, tx), toPixels(top, ty), toPixels(width, tx), toPixels(height, ty)};
-}
-
-QSize TwipsToPixels(const QWidget *widget, int width, int height)
-{
-    return {toPixels(width, TwipsPerPixelX(widget)), toPixels(height, TwipsPerPixelY(widget))};
-}
-
 void PlaceInTwips(QWidget *child, int left, int top, int width, int height)
 {
-    QRect rect = TwipsToPixels(child, left, top, width, height);
+    QRect rect = twips::TwipsToPixels(QRect(left, top, width, height), child->screen());
     const int needed = child->sizeHint().height();
     if (needed > rect.height()) {
         const int grow = needed - rect.height();
@@ -73,16 +32,6 @@ void PlaceInTwips(QWidget *child, int left, int top, int width, int height)
         }
     }
     child->setGeometry(rect);
-}
-
-long long RoundHalfEven(double value)
-{
-    const double floor = std::floor(value);
-    const double diff = value - floor;
-    auto result = static_cast<long long>(floor);
-    if (diff > 0.5 || (diff == 0.5 && (result % 2 != 0)))
-        ++result;
-    return result;
 }
 
 QPoint CentredPosition(const QSizeF &screenSize, const QSizeF &dialogSize, const QRectF *ownerArea)
@@ -103,7 +52,7 @@ QPoint CentredPosition(const QSizeF &screenSize, const QSizeF &dialogSize, const
         left = std::max(left, 0.0);
         top = std::max(top, 0.0);
     }
-    return {static_cast<int>(RoundHalfEven(left)), static_cast<int>(RoundHalfEven(top))};
+    return {twips::RoundHalfEven(left), twips::RoundHalfEven(top)};
 }
 
 } // namespace dialogs

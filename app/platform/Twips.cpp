@@ -1,9 +1,9 @@
 #include "Twips.h"
 
 #include <QGuiApplication>
-#include <QPoint>
 #include <QScreen>
-#include <QtMath>
+
+#include <cmath>
 
 namespace twips {
 namespace {
@@ -18,11 +18,21 @@ const QScreen *screenOrPrimary(const QScreen *screen)
 
 double factor(double dpi)
 {
-    // A screen reporting no DPI (headless corner cases) counts as the usual 96.
     return kTwipsPerInch / (dpi > 0.0 ? dpi : kDefaultDpi);
 }
 
+int toPixels(int twipsValue, double twipsPerPixel)
+{
+    return RoundHalfEven(twipsValue / twipsPerPixel);
+}
+
 } // namespace
+
+int RoundHalfEven(double value)
+{
+    // The default floating-point rounding mode rounds halves to the even neighbour.
+    return static_cast<int>(std::nearbyint(value));
+}
 
 double TwipsPerPixelX(const QScreen *screen)
 {
@@ -39,13 +49,26 @@ double TwipsPerPixelY(const QScreen *screen)
 QPoint PixelsToTwips(const QPoint &pixels, const QScreen *screen)
 {
     const double f = TwipsPerPixelX(screen);
-    return {qRound(pixels.x() * f), qRound(pixels.y() * f)};
+    return {RoundHalfEven(pixels.x() * f), RoundHalfEven(pixels.y() * f)};
 }
 
 QPoint TwipsToPixels(const QPoint &twipsPoint, const QScreen *screen)
 {
     const double f = TwipsPerPixelX(screen);
-    return {qRound(twipsPoint.x() / f), qRound(twipsPoint.y() / f)};
+    return {toPixels(twipsPoint.x(), f), toPixels(twipsPoint.y(), f)};
+}
+
+QRect TwipsToPixels(const QRect &twipsRect, const QScreen *screen)
+{
+    const double tx = TwipsPerPixelX(screen);
+    const double ty = TwipsPerPixelY(screen);
+    return {toPixels(twipsRect.x(), tx), toPixels(twipsRect.y(), ty), toPixels(twipsRect.width(), tx),
+            toPixels(twipsRect.height(), ty)};
+}
+
+QSize TwipsToPixels(const QSize &twipsSize, const QScreen *screen)
+{
+    return TwipsToPixels(QRect(QPoint(), twipsSize), screen).size();
 }
 
 } // namespace twips
