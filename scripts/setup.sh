@@ -14,6 +14,8 @@ packages=(
   systemd util-linux iproute2 curl dpkg-dev lintian
   # StatusNotifierItem tray hosts on a private D-Bus session
   dbus xfce4-panel xfconf lxqt-panel
+  # desktop notifications (warnings announced) on a private D-Bus session
+  dunst
   # the program at run time
   fonts-ipafont-gothic xdg-utils
 )

@@ -51,7 +51,7 @@ select=("$@")
 logs="$build/stress"
 rm -rf "$logs" && mkdir -p "$logs"
 hogs=()
-stop_hogs() { for pid in "${hogs[@]}"; do kill "$pid" 2>/dev/null; done; }
+stop_hogs() { for pid in "${hogs[@]}"; do kill "$pid" 2>/dev/null || true; done; }
 trap stop_hogs EXIT
 for _ in $(seq 1 "$jobs"); do
   (while :; do :; done) &

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WarningLevel.h"
+
 #include <QString>
 
 #include <memory>
@@ -21,6 +23,8 @@ public:
                       const QString &maximum, const QString &picturePath, bool topMost) = 0;
     /// Sets the widget's tool tip; icon 1 = information, 3 = error.
     virtual void SetToolTipText(const QString &title, const QString &body, int icon) = 0;
+    /// The warning mark the picture carries from the next Draw on (None: no mark).
+    virtual void SetWarningMark(WarningLevel level) = 0;
 };
 
 /// The tray icon as the retrieval cycle uses it.
@@ -31,6 +35,8 @@ public:
     virtual void SetToolTip(const QString &text) = 0;
     /// Shows the normal icon ("AAA") or the failure icon ("BBB").
     virtual void SetFailureIcon(bool failure) = 0;
+    /// Puts the warning mark on the icon shown (None: no mark).
+    virtual void SetWarningMark(WarningLevel level) = 0;
 };
 
 /// Downloads and parsing as the retrieval cycle uses them.

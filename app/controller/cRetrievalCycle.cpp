@@ -1,8 +1,10 @@
 #include "cRetrievalCycle.h"
 
 #include "RetrievalPorts.h"
+#include "WarningRules.h"
 #include "cImage.h"
 #include "cTemperature.h"
+#include "cWarnings.h"
 #include "cWeather.h"
 #include "cWeatherIni.h"
 
@@ -20,6 +22,7 @@ const QString kFailureTrayTip = QStringLiteral("天気情報取得に失敗し�
 const QString kErrorCity = QStringLiteral("エラー");
 const QString kCannotGet = QStringLiteral("取得できません");
 constexpr int kInformationIcon = 1;
+constexpr int kWarningIcon = 2;
 constexpr int kErrorIcon = 3;
 constexpr int kNoStoredPosition = -100;
 
@@ -132,18 +135,29 @@ bool cRetrievalCycle::StorePicture(const QByteArray &bytes)
 void cRetrievalCycle::ShowForecast(const cWeather &weather)
 {
     const auto temperature = weather.Temperature();
+    const auto warnings = weather.Warnings();
+    m_widget().SetWarningMark(warningrules::MostSevere(*warnings));
     if (m_settings.ShowDeskTop())
         DrawAt(weather.LocationCity(), weather.Telop(), temperature->MinCelsius(), temperature->MaxCelsius());
     else
         StorePositionAndHide();
-    m_widget().SetToolTipText(weather.LocationCity() + QLatin1Char(' ') + weather.Telop(), BuildToolTipBody(&weather),
-                              kInformationIcon);
+    const QString cityTelop = weather.LocationCity() + QLatin1Char(' ') + weather.Telop();
+    QStringList lines = warningrules::ClassLines(*warnings);
+    if (lines.isEmpty()) {
+        m_widget().SetToolTipText(cityTelop, BuildToolTipBody(&weather), kInformationIcon);
+        return;
+    }
+    // The most severe class is the tip's title, so it is the first thing read.
+    const QString title = lines.takeFirst();
+    lines << cityTelop << BuildToolTipBody(&weather);
+    m_widget().SetToolTipText(title, lines.join(QStringLiteral("\r\n")), kWarningIcon);
 }
 
 void cRetrievalCycle::ShowFailure()
 {
     if (!StorePicture(readFile(FailurePicturePath())))
         QFile::remove(m_iconFilePath); // no forecast picture beside a failure
+    m_widget().SetWarningMark(WarningLevel::None);
 
     if (m_settings.ShowDeskTop()) {
         DrawAt(kErrorCity, m_lastError.isEmpty() ? kCannotGet : m_lastError, QStringLiteral("-"), QStringLiteral("-"));
@@ -158,10 +172,16 @@ void cRetrievalCycle::UpdateTrayState()
     // Without a forecast there is nothing normal to show, even when no error text was left.
     const bool failed = !m_lastError.isEmpty() || !m_currentWeather;
     m_tray.SetFailureIcon(failed);
-    if (failed)
+    if (failed) {
+        m_tray.SetWarningMark(WarningLevel::None);
         m_tray.SetToolTip(kFailureTrayTip);
-    else
-        m_tray.SetToolTip(m_currentWeather->LocationCity() + QLatin1Char(' ') + m_currentWeather->Telop());
+        return;
+    }
+    const auto warnings = m_currentWeather->Warnings();
+    m_tray.SetWarningMark(warningrules::MostSevere(*warnings));
+    QStringList lines = warningrules::ClassLines(*warnings);
+    lines << m_currentWeather->LocationCity() + QLatin1Char(' ') + m_currentWeather->Telop();
+    m_tray.SetToolTip(lines.join(u'\n'));
 }
 
 void cRetrievalCycle::StorePositionAndHide()

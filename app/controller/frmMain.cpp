@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "CommandBars.h"
 #include "CommandMenu.h"
+#include "DesktopNotifier.h"
 #include "PopupControl.h"
 #include "RefreshScheduler.h"
 #include "RetrievalPorts.h"
@@ -12,6 +13,7 @@
 #include "cForecastSource.h"
 #include "cInet.h"
 #include "cRetrievalCycle.h"
+#include "cWarningAnnouncer.h"
 #include "cWeather.h"
 #include "cWeatherIni.h"
 #include "fSysTray.h"
@@ -54,6 +56,7 @@ public:
     {
         m_form.WeatherWidget().SetToolTipText(title, body, icon);
     }
+    void SetWarningMark(WarningLevel level) override { m_form.WeatherWidget().SetWarningMark(level); }
 
 private:
     frmMain &m_form;
@@ -61,8 +64,10 @@ private:
 
 class TrayView final : public ITrayView {
 public:
-    explicit TrayView(std::function<void(bool)> setIcon, std::function<fSysTray *()> tray)
+    TrayView(std::function<void(bool)> setIcon, std::function<void(WarningLevel)> setMark,
+             std::function<fSysTray *()> tray)
         : m_setIcon(std::move(setIcon))
+        , m_setMark(std::move(setMark))
         , m_tray(std::move(tray))
     {
     }
@@ -72,9 +77,11 @@ public:
             tray->setToolTip(text);
     }
     void SetFailureIcon(bool failure) override { m_setIcon(failure); }
+    void SetWarningMark(WarningLevel level) override { m_setMark(level); }
 
 private:
     std::function<void(bool)> m_setIcon;
+    std::function<void(WarningLevel)> m_setMark;
     std::function<fSysTray *()> m_tray;
 };
 
@@ -105,11 +112,18 @@ frmMain::frmMain(QWidget *parent, QString programDir)
                                                  [this](const QString &file, std::shared_ptr<cWeather> &weather) {
                                                      return m_roWeather->GetWeather(file, weather);
                                                  });
-    m_trayView =
-        std::make_unique<TrayView>([this](bool failure) { SetTrayIcon(failure); }, [this] { return m_systray; });
+    m_trayView = std::make_unique<TrayView>([this](bool failure) { SetTrayIcon(failure); },
+                                            [this](WarningLevel level) { SetTrayWarningMark(level); },
+                                            [this] { return m_systray; });
     m_widgetView = std::make_unique<WidgetView>(*this);
     m_cycle = std::make_unique<cRetrievalCycle>(
         AppSettings(), *m_source, *m_trayView, [this]() -> IWeatherView & { return *m_widgetView; }, m_programDir);
+    m_notifier = new FreedesktopNotifier(c32BitIcon::LoadIconGroup(QStringLiteral("AAA")), this);
+    m_announcer = std::make_unique<cWarningAnnouncer>(AppSettings(), *m_notifier);
+    connect(m_notifier, &FreedesktopNotifier::DetailsRequested, this, [this] {
+        if (!Busy())
+            ShowDetails();
+    });
 
     connect(m_commandBars, &CommandBars::Update, this, &frmMain::OnCommandUpdate);
     connect(&m_gate, &cInteractionGate::BusyChanged, this, &frmMain::RefreshTrayHostMenu);
@@ -261,6 +275,7 @@ bool frmMain::RetrieveWeather(int day, const QString &cityID)
 {
     m_gate.Begin();
     const bool result = m_cycle->RetrieveWeather(day, cityID);
+    m_announcer->AfterRetrieval(CurrentWeather().get(), cityID.isEmpty() ? AppSettings().CityID() : cityID, day);
     m_gate.End();
     Q_EMIT RetrievalFinished();
     return result;
@@ -308,10 +323,26 @@ int frmMain::PopupState() const
 
 void frmMain::SetTrayIcon(bool failure)
 {
+    m_trayFailure = failure;
     const QString group = failure ? QStringLiteral("BBB") : QStringLiteral("AAA");
     c32BitIcon().SetIcon(this, group, true);
-    if (m_systray != nullptr)
-        m_systray->setIconHandle(c32BitIcon::LoadIconGroup(group));
+    if (m_systray == nullptr)
+        return;
+    // Each look is drawn once: the same icon again leaves the tray alone.
+    const WarningLevel mark = failure ? WarningLevel::None : m_trayMark;
+    const int look = (failure ? 100 : 0) + static_cast<int>(mark);
+    auto it = m_trayIcons.find(look);
+    if (it == m_trayIcons.end())
+        it = m_trayIcons.insert(look, warningmark::Marked(c32BitIcon::LoadIconGroup(group), mark));
+    m_systray->setIconHandle(*it);
+}
+
+void frmMain::SetTrayWarningMark(WarningLevel level)
+{
+    if (level == m_trayMark)
+        return;
+    m_trayMark = level;
+    SetTrayIcon(m_trayFailure);
 }
 
 void frmMain::StoreWidgetPositionIfVisible()

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "CommandMenu.h"
+#include "WarningMark.h"
 #include "cInteractionGate.h"
 #include "cWeatherIni.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QIcon>
 #include <QPoint>
 #include <QWidget>
 
@@ -17,6 +20,8 @@ class QTimer;
 class cAreas;
 class cInet;
 class cRetrievalCycle;
+class cWarningAnnouncer;
+class FreedesktopNotifier;
 class cWeather;
 class fSysTray;
 class fWeather;
@@ -118,6 +123,7 @@ private:
     void OpenHelp();
     void ShowDetails();
     void SetTrayIcon(bool failure);
+    void SetTrayWarningMark(WarningLevel level);
     int PopupState() const;
     void ResumeTimer();
     QWidget *MenuAnchor() const;
@@ -139,6 +145,11 @@ private:
     std::unique_ptr<ITrayView> m_trayView;
     std::unique_ptr<IWeatherView> m_widgetView;
     std::unique_ptr<cRetrievalCycle> m_cycle;
+    FreedesktopNotifier *m_notifier;
+    std::unique_ptr<cWarningAnnouncer> m_announcer;
+    bool m_trayFailure = false;
+    WarningLevel m_trayMark = WarningLevel::None;
+    QHash<int, QIcon> m_trayIcons; ///< failure and mark -> the icon drawn for them
     std::shared_ptr<cAreas> m_areaList;
     commandMenu::CityCommandMap m_cityCommands;
     std::unique_ptr<QMenu> m_trayMenu;

@@ -67,16 +67,20 @@ frmGeneralSetting::frmGeneralSetting(QWidget *parent)
     m_treeView1->setAccessibleName(QStringLiteral("表示する地域"));
     m_treeView1->setAccessibleDescription(QStringLiteral("スペースキーで地域を選択します"));
     m_treeView1->installEventFilter(this);
-    dialogs::PlaceInTwips(m_treeView1, 180, 315, 4830, 3075);
+    dialogs::PlaceInTwips(m_treeView1, 180, 315, 4830, 2805);
     m_label1->setBuddy(m_treeView1);
 
     m_chkShowDeskTop = new QCheckBox(QStringLiteral("デスクトップに天気の表示を行う"), this);
     m_chkShowDeskTop->setAccessibleName(QStringLiteral("デスクトップに天気の表示を行う"));
-    dialogs::PlaceInTwips(m_chkShowDeskTop, 180, 3510, 2715, 195);
+    dialogs::PlaceInTwips(m_chkShowDeskTop, 180, 3240, 2715, 195);
 
     m_chkShowTopMost = new QCheckBox(QStringLiteral("最前面に表示を行う"), this);
     m_chkShowTopMost->setAccessibleName(QStringLiteral("最前面に表示を行う"));
-    dialogs::PlaceInTwips(m_chkShowTopMost, 180, 3780, 2715, 195);
+    dialogs::PlaceInTwips(m_chkShowTopMost, 180, 3510, 2715, 195);
+
+    m_chkNotifyWarnings = new QCheckBox(QStringLiteral("警報・注意報を通知する"), this);
+    m_chkNotifyWarnings->setAccessibleName(QStringLiteral("警報・注意報を通知する"));
+    dialogs::PlaceInTwips(m_chkNotifyWarnings, 180, 3780, 2715, 195);
 
     m_cmdGetCities = new QPushButton(QStringLiteral("最新の地域情報をサーバーから取得する"), this);
     m_cmdGetCities->setAccessibleName(QStringLiteral("最新の地域情報をサーバーから取得する"));
@@ -88,12 +92,14 @@ frmGeneralSetting::frmGeneralSetting(QWidget *parent)
 
     setTabOrder(m_treeView1, m_chkShowDeskTop);
     setTabOrder(m_chkShowDeskTop, m_chkShowTopMost);
-    setTabOrder(m_chkShowTopMost, m_cmdGetCities);
+    setTabOrder(m_chkShowTopMost, m_chkNotifyWarnings);
+    setTabOrder(m_chkNotifyWarnings, m_cmdGetCities);
 
     connect(m_treeView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *node, int) { TreeView1_NodeClick(node); });
     connect(m_chkShowDeskTop, &QCheckBox::clicked, this, [this] { MarkChanged(); });
     connect(m_chkShowTopMost, &QCheckBox::clicked, this, [this] { MarkChanged(); });
+    connect(m_chkNotifyWarnings, &QCheckBox::clicked, this, [this] { MarkChanged(); });
     connect(m_cmdGetCities, &QPushButton::clicked, this, &frmGeneralSetting::cmdGetCities_Click);
 
     FillAreaTree(AreaList(), m_treeView1);
@@ -113,6 +119,7 @@ void frmGeneralSetting::GetProperty()
     }
     m_chkShowDeskTop->setChecked(settings.ShowDeskTop());
     m_chkShowTopMost->setChecked(settings.ShowTopMost());
+    m_chkNotifyWarnings->setChecked(settings.NotifyWarnings());
 }
 
 QString frmGeneralSetting::SaveCheck() const
@@ -129,6 +136,7 @@ void frmGeneralSetting::LetProperty()
         settings.setCityID(NodeKey(node).remove(kKeyPrefix));
     settings.setShowDeskTop(m_chkShowDeskTop->isChecked());
     settings.setShowTopMost(m_chkShowTopMost->isChecked());
+    settings.setNotifyWarnings(m_chkNotifyWarnings->isChecked());
 }
 
 QList<QWidget *> frmGeneralSetting::TabChain() const

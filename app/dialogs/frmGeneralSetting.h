@@ -24,11 +24,11 @@ public:
     explicit frmGeneralSetting(QWidget *parent = nullptr);
     ~frmGeneralSetting() override;
 
-    /// Marks and shows the city of CityID; fills the two check boxes.
+    /// Marks and shows the city of CityID; fills the check boxes.
     void GetProperty() override;
     /// Empty when a city is marked, else "表示する地域が選択されていません".
     QString SaveCheck() const override;
-    /// Writes CityID (when a city is marked), ShowDeskTop and ShowTopMost.
+    /// Writes CityID (when a city is marked), ShowDeskTop, ShowTopMost and NotifyWarnings.
     void LetProperty() override;
     /// The tree, the two check boxes, the button.
     QList<QWidget *> TabChain() const override;
@@ -39,6 +39,8 @@ public:
     QCheckBox *chkShowDeskTop() const { return m_chkShowDeskTop; }
     /// "最前面に表示を行う".
     QCheckBox *chkShowTopMost() const { return m_chkShowTopMost; }
+    /// "警報・注意報を通知する".
+    QCheckBox *chkNotifyWarnings() const { return m_chkNotifyWarnings; }
     /// "最新の地域情報をサーバーから取得する".
     QPushButton *cmdGetCities() const { return m_cmdGetCities; }
 
@@ -68,6 +70,7 @@ private:
     QTreeWidget *m_treeView1 = nullptr;
     QCheckBox *m_chkShowDeskTop = nullptr;
     QCheckBox *m_chkShowTopMost = nullptr;
+    QCheckBox *m_chkNotifyWarnings = nullptr;
     QPushButton *m_cmdGetCities = nullptr;
     roWeather *m_roWeather = nullptr;
     std::unique_ptr<cInet> m_Inet1;

@@ -69,6 +69,8 @@ constexpr SettingInfo kSettings[] = {
     {S::Span, "General", "GetSpan", Kind::Int16, Base::None, "60"},
     {S::PosX, "Position", "PosX", Kind::Int32, Base::None, "-100"},
     {S::PosY, "Position", "PosY", Kind::Int32, Base::None, "-100"},
+    {S::NotifyWarnings, "General", "NotifyWarnings", Kind::Flag, Base::None, "True"},
+    {S::AnnouncedWarnings, "General", "AnnouncedWarnings", Kind::Text, Base::None, ""},
 };
 static_assert(std::size(kSettings) == static_cast<size_t>(S::Count));
 

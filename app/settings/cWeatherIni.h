@@ -48,6 +48,8 @@ public:
         Span,
         PosX,
         PosY,
+        NotifyWarnings,
+        AnnouncedWarnings,
         Count
     };
 
@@ -164,6 +166,14 @@ public:
     QString ForecastmapURL() const { return text(Setting::ForecastmapURL); }
     /// Stores ForecastmapURL.
     void setForecastmapURL(const QString &vData) { assign(Setting::ForecastmapURL, vData); }
+    /// Announce warnings and advisories newly in force with a desktop notification.
+    bool NotifyWarnings() const { return flag(Setting::NotifyWarnings); }
+    /// Stores NotifyWarnings.
+    void setNotifyWarnings(bool vData) { assign(Setting::NotifyWarnings, vData); }
+    /// The warnings last announced: "city|phenomenon=level;..." (empty: none yet).
+    QString AnnouncedWarnings() const { return text(Setting::AnnouncedWarnings); }
+    /// Stores AnnouncedWarnings.
+    void setAnnouncedWarnings(const QString &vData) { assign(Setting::AnnouncedWarnings, vData); }
     /// City whose forecast is shown; empty = none chosen yet.
     QString CityID() const { return text(Setting::CityID); }
     /// Stores CityID.

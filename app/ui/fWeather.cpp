@@ -103,8 +103,12 @@ void fWeather::Draw(int lX, int lY, const QString &Area, const QString &Weather,
     QImage picture;
     if (!ImageFile.isEmpty() && picture.load(ImageFile) && !picture.isNull()) {
         m_picture = picture.convertToFormat(QImage::Format_RGB32);
-        m_picImage->setPixmap(QPixmap::fromImage(platform::IsWaylandSession() ? KeyedOut(m_picture) : m_picture));
         m_picImage->resize(m_picture.size());
+    }
+    // The mark goes on what is shown, so the shape below takes it in; the key stays the plain picture's.
+    if (!m_picture.isNull()) {
+        const QImage shown = warningmark::Stamped(m_picture, m_mark, m_picture.pixelColor(0, 0));
+        m_picImage->setPixmap(QPixmap::fromImage(platform::IsWaylandSession() ? KeyedOut(shown) : shown));
     }
 
     const Layout layout = ComputeLayout(lX, lY, m_telop->size(), m_picImage->size());

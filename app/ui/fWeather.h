@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WarningMark.h"
+
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -43,6 +45,8 @@ public:
     void GetCenter(int &lX, int &lY) const;
     /// Replaces the picture's tool tip: title, text, icon (0 none, 1 information, 2 warning, 3 error).
     void SetToolTipText(const QString &strTitle, const QString &strToolTips, int iconNode);
+    /// The warning mark the picture carries from the next Draw on (None: no mark).
+    void SetWarningMark(WarningLevel level) { m_mark = level; }
 
     /// The window geometry for a centre, the label's size and the picture's size.
     static Layout ComputeLayout(int lX, int lY, QSize telop, QSize picture);
@@ -82,6 +86,7 @@ private:
     std::unique_ptr<cUniqTTT> m_toolTips;
     QImage m_picture;
     QColor m_colorKey;
+    WarningLevel m_mark = WarningLevel::None;
     bool m_dragging = false;
     QRect m_requested;             ///< the window rectangle Draw last asked for (null before the first Draw)
     bool m_placed = false;         ///< the window is where Draw last asked, or the user has moved it since

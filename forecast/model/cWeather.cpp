@@ -3,6 +3,7 @@
 #include "cImage.h"
 #include "cLocations.h"
 #include "cTemperature.h"
+#include "cWarnings.h"
 
 cWeather::cWeather(roModelKey) {}
 
@@ -27,4 +28,11 @@ std::shared_ptr<cImage> cWeather::Image() const
     if (!m_Image)
         m_Image = roModelFactory::Create<cImage>();
     return m_Image;
+}
+
+std::shared_ptr<cWarnings> cWeather::Warnings() const
+{
+    if (!m_Warnings)
+        m_Warnings = roModelFactory::Create<cWarnings>();
+    return m_Warnings;
 }

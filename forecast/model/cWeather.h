@@ -9,6 +9,7 @@
 class cLocations;
 class cTemperature;
 class cImage;
+class cWarnings;
 
 /// The forecast of one city for one day (from the lwws element).
 class cWeather {
@@ -25,6 +26,8 @@ public:
     std::shared_ptr<cTemperature> Temperature() const;
     /// The forecast icon (created empty on first read).
     std::shared_ptr<cImage> Image() const;
+    /// The warnings and advisories (created empty, not available, on first read).
+    std::shared_ptr<cWarnings> Warnings() const;
 
     /// Text of element description.
     const QString &Description() const { return m_Description; }
@@ -83,6 +86,7 @@ private:
     mutable std::shared_ptr<cLocations> m_Locations;
     mutable std::shared_ptr<cTemperature> m_Temperature;
     mutable std::shared_ptr<cImage> m_Image;
+    mutable std::shared_ptr<cWarnings> m_Warnings;
     QString m_Description;
     QString m_Telop;
     QString m_Publictime;

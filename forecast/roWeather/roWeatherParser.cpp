@@ -6,6 +6,7 @@
 #include "cLocations.h"
 #include "cPrefs.h"
 #include "cTemperature.h"
+#include "cWarnings.h"
 #include "cWeather.h"
 #include "roGeneralDate.h"
 #include "roMessageBox.h"
@@ -167,6 +168,27 @@ void ParseLocations(const pugi::xml_node &element, cLocations &locations)
     }
 }
 
+bool isTrue(const pugi::xml_node &element, const char *name)
+{
+    return std::strcmp(element.attribute(name).value(), "true") == 0;
+}
+
+// Never fails: the warnings are an optional part, whatever they hold.
+void ParseWarnings(const pugi::xml_node &element, cWarnings &warnings)
+{
+    warnings.setAvailable(std::strcmp(element.attribute("available").value(), "false") != 0);
+    warnings.setStale(isTrue(element, "stale"));
+    if (const pugi::xml_attribute time = element.attribute("publictime"))
+        warnings.setPublictime(ro::NormalizeDate(attr(time)));
+    warnings.setArea(attr(element.attribute("area")));
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (!ro::IsElement(child, "warning"))
+            continue;
+        warnings.Add(attr(child.attribute("code")), attr(child.attribute("status")), attr(child.attribute("class")),
+                     text(child), isTrue(child, "partial"));
+    }
+}
+
 std::shared_ptr<cWeather> ParseForecast(const pugi::xml_node &element)
 {
     const pugi::xml_attribute version = element.attribute("version");
@@ -213,6 +235,8 @@ std::shared_ptr<cWeather> ParseForecast(const pugi::xml_node &element)
             ParseTemperature(child, *result->Temperature());
         } else if (std::strcmp(name, "pinpoint") == 0) {
             ParseLocations(child, *result->Locations());
+        } else if (std::strcmp(name, "warnings") == 0) {
+            ParseWarnings(child, *result->Warnings());
         }
     }
     return result;

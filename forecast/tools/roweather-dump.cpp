@@ -8,6 +8,7 @@
 #include "cLocations.h"
 #include "cPrefs.h"
 #include "cTemperature.h"
+#include "cWarnings.h"
 #include "cWeather.h"
 #include "roMessageBox.h"
 #include "roWeatherParser.h"
@@ -148,6 +149,29 @@ void dumpWeather(Json &json, const cWeather &w)
         json.close(u'}');
     }
     json.close(u']');
+    const auto warnings = w.Warnings();
+    json.key(QStringLiteral("Warnings"));
+    json.open(u'{');
+    json.key(QStringLiteral("Available"));
+    json.boolean(warnings->Available());
+    json.key(QStringLiteral("Stale"));
+    json.boolean(warnings->Stale());
+    json.field(QStringLiteral("Publictime"), warnings->Publictime());
+    json.field(QStringLiteral("Area"), warnings->Area());
+    json.key(QStringLiteral("Items"));
+    json.open(u'[');
+    for (const auto &warning : *warnings) {
+        json.open(u'{');
+        json.field(QStringLiteral("Code"), warning->Code());
+        json.field(QStringLiteral("Status"), warning->Status());
+        json.field(QStringLiteral("WarningClass"), warning->WarningClass());
+        json.field(QStringLiteral("Name"), warning->Name());
+        json.key(QStringLiteral("Partial"));
+        json.boolean(warning->Partial());
+        json.close(u'}');
+    }
+    json.close(u']');
+    json.close(u'}');
     json.close(u'}');
 }
 

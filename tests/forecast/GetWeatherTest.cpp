@@ -5,6 +5,7 @@
 #include "cImage.h"
 #include "cLocations.h"
 #include "cTemperature.h"
+#include "cWarnings.h"
 #include "roMessageBox.h"
 
 #include <QFile>
@@ -249,6 +250,43 @@ TEST(GetWeather, RepeatedChildrenOverwriteOrAppendAndAbsentValuesAreEmpty)
     EXPECT_TRUE(locations->Item(2)->Title().isEmpty());
     EXPECT_EQ(locations->Item(2)->Link(), QStringLiteral("L2"));
     EXPECT_TRUE(locations->Item(2)->Publictime().isEmpty());
+}
+
+TEST(GetWeather, WarningsElementFillsTheCollection)
+{
+    struct Case {
+        const char *body;
+        bool available, stale;
+        const char *publictime, *area;
+        const char *warnings; // "code/status/class/name/partial;..."
+    };
+    const Case cases[] = {
+        {"<telop>晴れ</telop>", false, false, "", "", ""}, // no element: as before
+        {"<warnings available=\"false\"/>", false, false, "", "", ""},
+        {"<warnings available=\"false\" stale=\"true\" publictime=\"Thu, 13 Aug 2026 21:20:00 +0900\"/>", false, true,
+         "2026/08/13 21:20:00", "", ""},
+        {"<warnings publictime=\"Thu, 13 Aug 2026 21:20:00 +0900\" area=\"東京地方\"/>", true, false,
+         "2026/08/13 21:20:00", "東京地方", ""},
+        {"<warnings publictime=\"soon\"><warning code=\"33\" status=\"継続\" class=\"特別警報\" partial=\"true\">"
+         "大雨特別警報</warning><warning code=\"10\" status=\"発表\" class=\"注意報\">大雨注意報</warning>"
+         "<other/></warnings>",
+         true, false, "-", "", "33/継続/特別警報/大雨特別警報/1;10/発表/注意報/大雨注意報/0"},
+    };
+    DocumentDir dir;
+    for (const Case &c : cases) {
+        const ReadResult run = read(dir.forecast(c.body));
+        ASSERT_EQ(run.report.outcome, Outcome::Complete) << c.body;
+        const auto w = run.weather->Warnings();
+        EXPECT_EQ(w->Available(), c.available) << c.body;
+        EXPECT_EQ(w->Stale(), c.stale) << c.body;
+        EXPECT_EQ(w->Publictime(), QString::fromUtf8(c.publictime)) << c.body;
+        EXPECT_EQ(w->Area(), QString::fromUtf8(c.area)) << c.body;
+        QStringList got;
+        for (const auto &x : *w)
+            got << QStringList{x->Code(), x->Status(), x->WarningClass(), x->Name(), QString::number(x->Partial())}
+                       .join(u'/');
+        EXPECT_EQ(got.join(u';'), QString::fromUtf8(c.warnings)) << c.body;
+    }
 }
 
 TEST(GetWeather, ElementTextIsAllDescendantTextUntrimmed)

@@ -36,12 +36,14 @@ public:
     {
         tipTitle = title, tipBody = body, tipIcon = icon;
     }
+    void SetWarningMark(WarningLevel level) override { mark = level; }
 
     bool visible = false;
     QPoint center{640, 400};
     std::vector<DrawCall> draws;
     QString tipTitle, tipBody;
     int tipIcon = 0;
+    WarningLevel mark = WarningLevel::None;
 };
 
 /// The tray icon: remembers its tool tips and whether the failure icon shows.
@@ -49,8 +51,10 @@ class RecordingTray final : public ITrayView {
 public:
     void SetToolTip(const QString &text) override { tips << text; }
     void SetFailureIcon(bool f) override { failure = f; }
+    void SetWarningMark(WarningLevel level) override { mark = level; }
     QStringList tips;
     bool failure = false;
+    WarningLevel mark = WarningLevel::None;
 };
 
 } // namespace testsupport

@@ -122,6 +122,29 @@ TEST_F(RetrievalCycleTest, SuccessDrawsAtWidgetCentreStoresCityAndLeavesOnlyTheP
     EXPECT_FALSE(QImage(m_cycle->IconFilePath()).isNull());
 }
 
+TEST_F(RetrievalCycleTest, WarningsInForceMarkTheTrayAndTheWidgetAndLeadTheirToolTips)
+{
+    QByteArray document = forecastDocument(m_server.url(QStringLiteral("/img/1.png")));
+    document.replace("</lwws>", QStringLiteral("<warnings><warning class=\"警報\">洪水警報</warning>"
+                                               "<warning class=\"危険警報\" partial=\"true\">大雨危険警報</warning>"
+                                               "</warnings></lwws>")
+                                    .toUtf8());
+    m_server.serve(QStringLiteral("/forecast/webservice/rest/v1"), document);
+    Retrieve();
+    EXPECT_EQ(m_tray.mark, WarningLevel::Danger);
+    EXPECT_EQ(m_widget.mark, WarningLevel::Danger);
+    EXPECT_EQ(m_tray.tips.last(), QStringLiteral("【危険警報】大雨（一部）\n【警報】洪水\n東京 晴れ"));
+    EXPECT_EQ(m_widget.tipTitle, QStringLiteral("【危険警報】大雨（一部）"));
+    EXPECT_TRUE(m_widget.tipBody.startsWith(QStringLiteral("【警報】洪水\r\n東京 晴れ\r\n2026/01/05 17:00:00 発表")));
+    EXPECT_EQ(m_widget.tipIcon, 2);
+
+    // A failure takes the marks off.
+    m_server.serve(QStringLiteral("/forecast/webservice/rest/v1"), "gone", 500);
+    Retrieve();
+    EXPECT_EQ(m_tray.mark, WarningLevel::None);
+    EXPECT_EQ(m_widget.mark, WarningLevel::None);
+}
+
 TEST_F(RetrievalCycleTest, StoredPositionIsUsedUnchangedAndCityArgumentWins)
 {
     m_settings->setPosX(-99);

@@ -108,8 +108,11 @@ TEST_F(frmGeneralSettingTest, SavedCityIsSelectedMarkedAndShownUnknownCityMarksN
     EXPECT_TRUE(page()->chkShowTopMost()->isChecked());
     EXPECT_TRUE(page()->SaveCheck().isEmpty());
 
-    WriteIni("CityID=999\r\nShowDeskTop=True\r\nShowTopMost=False\r\n");
+    EXPECT_TRUE(page()->chkNotifyWarnings()->isChecked()); // on when the file says nothing
+
+    WriteIni("CityID=999\r\nShowDeskTop=True\r\nShowTopMost=False\r\nNotifyWarnings=False\r\n");
     Open();
+    EXPECT_FALSE(page()->chkNotifyWarnings()->isChecked());
     EXPECT_EQ(CountMarked(tree()), 0);
     EXPECT_TRUE(page()->chkShowDeskTop()->isChecked());
     EXPECT_FALSE(page()->chkShowTopMost()->isChecked());
@@ -158,11 +161,13 @@ TEST_F(frmGeneralSettingTest, CheckBoxesEnableOkAndTopMostAloneIsSaved)
         EXPECT_FALSE(dialog.Changed());
         QTest::mouseClick(dialog.GeneralPage()->chkShowTopMost(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
         EXPECT_TRUE(dialog.Changed());
+        QTest::mouseClick(dialog.GeneralPage()->chkNotifyWarnings(), Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
         QTest::mouseClick(dialog.cmdOK(), Qt::LeftButton);
     });
     EXPECT_TRUE(dialog.ShowSettingManager());
     const auto after = Reread();
     EXPECT_FALSE(after->ShowTopMost());
+    EXPECT_FALSE(after->NotifyWarnings());
     EXPECT_TRUE(after->ShowDeskTop());
     EXPECT_EQ(after->CityID(), QStringLiteral("16"));
 }

@@ -166,6 +166,26 @@ TEST_F(fWeatherTest, TopLeftColourIsCutAwayEverywhereAndTheRestStays)
     EXPECT_FALSE(widget.mask().contains(widget.picImage()->pos()));
 }
 
+TEST_F(fWeatherTest, WarningMarkIsPartOfTheShapeEvenOnAKeyOfItsOwnColours)
+{
+    // White key: the mark's white ring must not be cut away, nor its black disc on a black key.
+    for (QColor key : {QColor(Qt::white), QColor(12, 0, 12)}) {
+        const QString picture = writePicture(dir, QStringLiteral("Icon.tmp"), QSize(120, 40), key);
+        widget.SetWarningMark(WarningLevel::Emergency);
+        widget.Draw(400, 300, QStringLiteral("東京"), QStringLiteral("大雨"), QStringLiteral("20"),
+                    QStringLiteral("25"), picture, false);
+        const QPoint pic = widget.picImage()->pos();
+        EXPECT_EQ(widget.ColorKey(), key);
+        EXPECT_TRUE(widget.mask().contains(pic + QPoint(113, 6))); // the disc
+        EXPECT_TRUE(widget.mask().contains(pic + QPoint(118, 6))); // its ring
+        EXPECT_FALSE(widget.mask().contains(pic + QPoint(0, 0)));
+        widget.SetWarningMark(WarningLevel::None);
+        widget.Draw(400, 300, QStringLiteral("東京"), QStringLiteral("晴れ"), QStringLiteral("20"),
+                    QStringLiteral("25"), picture, false);
+        EXPECT_FALSE(widget.mask().contains(pic + QPoint(113, 6)));
+    }
+}
+
 TEST_F(fWeatherTest, UnreadablePictureKeepsThePreviousOne)
 {
     const QString picture = writePicture(dir, QStringLiteral("Icon.tmp"), QSize(60, 40));

@@ -1,0 +1,5 @@
+#include "cWarning.h"
+
+cWarning::cWarning(roModelKey) {}
+
+cWarning::~cWarning() = default;
