@@ -31,19 +31,7 @@ if [ "$inner" = 0 ]; then
 fi
 
 bin="$build/bin"
-work="$(mktemp -d /tmp/skycaster-longrun.XXXXXX)"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export TMPDIR="$work/tmp" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" HOME="$work/home"
-export LANG=C.UTF-8 TZ=Asia/Tokyo
-unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY all_proxy ALL_PROXY
-mkdir -p "$TMPDIR" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
+. "$root/scripts/bench-env.sh" longrun
 
 "$bin/skycaster-forecastd" --offline "$root/service/demo-data" --port 0 --access-log "$work/access.log" \
   >"$work/service.log" 2>&1 &

@@ -30,13 +30,7 @@ QStringView trimmedView(QStringView s)
 
 QString trimBlanks(const QString &s)
 {
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && isBlank(s.at(b)))
-        ++b;
-    while (e > b && isBlank(s.at(e - 1)))
-        --e;
-    return s.mid(b, e - b);
+    return trimmedView(s).toString();
 }
 
 /// UTF-8 line text; a U+FEFF at the start of a line is text, not a byte order mark.
