@@ -117,10 +117,10 @@ protected:
         AppSettings().setWeatherServiceURL(m_server.url(kForecastPath));
         m_server.serve(QStringLiteral("/img/1.png"), testsupport::pngBytes(Qt::cyan));
         m_inet.setRequestTimeout(1500);
-        m_source = std::make_unique<cForecastSource>(
-            m_inet, AppSettings(), [](const QString &file, std::shared_ptr<cWeather> &weather) {
-                return roWeatherParser::GetWeather(file, weather);
-            });
+        m_source = std::make_unique<cForecastSource>(m_inet, AppSettings(),
+                                                     [](const QString &file, std::shared_ptr<cWeather> &weather) {
+                                                         return roWeatherParser::GetWeather(file, weather);
+                                                     });
         m_cycle = std::make_unique<cRetrievalCycle>(
             AppSettings(), *m_source, m_tray, [this]() -> IWeatherView & { return m_widget; }, m_programDir.path());
     }
