@@ -12,7 +12,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLocale>
-#include <QUrlQuery>
 
 #include <algorithm>
 #include <chrono>
@@ -100,13 +99,24 @@ bool tagListed(std::string_view list, std::string_view etag)
     return false;
 }
 
-/// The query's value for `name`, percent-decoded; nullopt when the query has no such item.
-std::optional<QString> queryValue(std::string_view query, const QString &name)
+/// The query's first value for `name`, percent-decoded; nullopt when the query has no such item. Read in
+/// place: it runs for every document request.
+std::optional<QString> queryValue(std::string_view query, std::string_view name)
 {
-    const QUrlQuery items(QString::fromUtf8(query.data(), qsizetype(query.size())));
-    if (!items.hasQueryItem(name))
-        return std::nullopt;
-    return items.queryItemValue(name, QUrl::FullyDecoded);
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const std::string_view item = query.substr(0, amp);
+        query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+        const auto eq = item.find('=');
+        if (item.substr(0, eq) != name)
+            continue;
+        if (eq == std::string_view::npos)
+            return QString();
+        const std::string_view value = item.substr(eq + 1);
+        return QString::fromUtf8(
+            QByteArray::fromPercentEncoding(QByteArray::fromRawData(value.data(), qsizetype(value.size()))));
+    }
+    return std::nullopt;
 }
 
 /// The text with control characters (and backslashes) as \xNN, so a line in the log stays one line.
@@ -198,8 +208,8 @@ HttpResponse ForecastService::answer(const HttpRequest &request)
 
 HttpResponse ForecastService::forecast(const HttpRequest &request, std::string_view query)
 {
-    const auto city = queryValue(query, QStringLiteral("city"));
-    const auto day = queryValue(query, QStringLiteral("day"));
+    const auto city = queryValue(query, "city");
+    const auto day = queryValue(query, "day");
     if (!city || !day)
         return fail({400, QStringLiteral("city and day are required")});
     if (!ForecastBuilder::DayIndex(*day))
@@ -220,7 +230,8 @@ HttpResponse ForecastService::forecast(const HttpRequest &request, std::string_v
         warnings = m_source->WarningFile(cityRef.office);
     const QString base = baseUrl(request, m_options, m_port);
     const QString key = cityRef.class10 + u'|' + *day + u'|' + base;
-    const QDate today = JstTime::toJst(office.now).date();
+    // Japan keeps one offset all year; a fixed one spares a time zone look-up per request.
+    const QDate today = office.now.toOffsetFromUtc(9 * 3600).date();
     const DocumentInputs inputs{areas.areas,     office.report,
                                 office.overview, warnings.report,
                                 today,           WarningFreshness::Confirmed(warnings.confirmed, office.now)};
