@@ -15,11 +15,7 @@ run_service "$data" --access-log "$ACCESS_LOG" --document-max-age 2
 
 N="$WORK/nginx"
 mkdir -p "$N/tmp"
-nport=""
-for _ in 1 2 3 4 5; do
-  candidate=$(( 20000 + RANDOM % 40000 ))
-  [ -z "$(ss -ltnH "sport = :$candidate" 2>/dev/null)" ] && { nport=$candidate; break; }
-done
+nport="$(free_port)"
 [ -n "$nport" ] || { fail "no free port"; finish; }
 {
   [ "$(id -u)" = 0 ] && echo "user root;"

@@ -340,6 +340,15 @@ tray_red_pixels() {
 tray_shows_failure() { test "$(tray_red_pixels)" -gt 10; }
 tray_shows_normal() { test "$(tray_red_pixels)" -eq 0; }
 
+# free_port: prints a port on which nothing listens now (empty after five tries).
+free_port() {
+  local candidate
+  for _ in 1 2 3 4 5; do
+    candidate=$(( 20000 + RANDOM % 40000 ))
+    [ -z "$(ss -ltnH "sport = :$candidate" 2>/dev/null)" ] && { echo "$candidate"; return; }
+  done
+}
+
 # start_tinyproxy [USER PASS]: tinyproxy on a free 127.0.0.1 port, with Basic authentication when a user is
 # given; sets PROXY_PORT and PROXY_LOG (one "Request ..." line per request at LogLevel Info).
 start_tinyproxy() {

@@ -28,11 +28,7 @@ check "systemd-analyze verify accepts both units" verify
 
 # The activator listens on a free port and hands that socket over; the service is told another port (0:
 # any), so an answer on the activator's port can only come through the passed socket.
-port=""
-for _ in 1 2 3 4 5; do
-  candidate=$(( 20000 + RANDOM % 40000 ))
-  [ -z "$(ss -ltnH "sport = :$candidate" 2>/dev/null)" ] && { port=$candidate; break; }
-done
+port="$(free_port)"
 [ -n "$port" ] || { fail "no free port"; finish; }
 data="$P/share/skycaster/forecastd-demo-data"
 systemd-socket-activate -l "127.0.0.1:$port" \
